@@ -1,0 +1,131 @@
+// Code-page conversions through ICU.
+//
+// ICU's "windows-950-2000" table is Microsoft's code page 950, including its best-fit
+// (fallback) mappings. Two ICU defaults are overridden here:
+//   - when decoding, ICU substitutes U+001A for an undefined single byte and U+FFFD for an
+//     undefined sequence; we always substitute U+FFFD, one per undefined sequence;
+//   - when encoding, the substitute is forced to the single byte '?', which is what a
+//     Windows desktop writes for a character its code page cannot show.
+// ICU ends an invalid double-byte sequence before a byte that cannot be a trail byte, so a
+// lead byte followed by an ASCII control character or digit never swallows it.
+#include "platform/code_page.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ustring.h>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace tessaro::platform {
+namespace {
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+std::string icuName(CodePage cp) {
+    switch (cp) {
+        case 932: return "ibm-943_P15A-2003";
+        case 936: return "windows-936-2000";
+        case 949: return "windows-949-2000";
+        case 950: return "windows-950-2000";
+        case 65001: return "UTF-8";
+        default: break;
+    }
+    if (cp >= 1250 && cp <= 1258) return "windows-" + std::to_string(cp);
+    return "ibm-" + std::to_string(cp);
+}
+
+Converter openConverter(CodePage cp) {
+    UErrorCode err = U_ZERO_ERROR;
+    Converter conv(ucnv_open(icuName(cp).c_str(), &err));
+    if (U_FAILURE(err) || !conv) throw std::invalid_argument("unsupported code page " + std::to_string(cp));
+    return conv;
+}
+
+void substituteReplacementChar(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                               UConverterCallbackReason reason, UErrorCode* err) {
+    if (reason > UCNV_IRREGULAR) return;  // reset, close, clone: nothing to write
+    static constexpr UChar kReplacement = 0xFFFD;
+    *err = U_ZERO_ERROR;
+    ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, err);
+}
+
+// UTF-8 -> UTF-16 with U+FFFD for malformed input.
+std::u16string toUtf16(std::string_view text) {
+    std::u16string out(text.size() + 1, u'\0');
+    int32_t length = 0;
+    UErrorCode err = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &length,
+                         text.data(), static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &err);
+    if (U_FAILURE(err)) throw std::runtime_error("UTF-8 to UTF-16 conversion failed");
+    out.resize(static_cast<size_t>(length));
+    return out;
+}
+
+std::string toUtf8(std::u16string_view text) {
+    std::string out(text.size() * 3 + 1, '\0');
+    int32_t length = 0;
+    UErrorCode err = U_ZERO_ERROR;
+    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length,
+                       reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), 0xFFFD,
+                       nullptr, &err);
+    if (U_FAILURE(err)) throw std::runtime_error("UTF-16 to UTF-8 conversion failed");
+    out.resize(static_cast<size_t>(length));
+    return out;
+}
+
+}  // namespace
+
+std::string decodeCodePage(std::string_view bytes, CodePage codePage) {
+    if (bytes.empty()) return {};
+    Converter conv = openConverter(codePage);
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_setToUCallBack(conv.get(), substituteReplacementChar, nullptr, nullptr, nullptr, &err);
+    // Every byte yields at most one UTF-16 unit, except in multi-unit mappings (<= 2 per byte).
+    std::u16string wide(bytes.size() * 2 + 2, u'\0');
+    const int32_t length =
+        ucnv_toUChars(conv.get(), reinterpret_cast<UChar*>(wide.data()), static_cast<int32_t>(wide.size()),
+                      bytes.data(), static_cast<int32_t>(bytes.size()), &err);
+    if (U_FAILURE(err)) throw std::runtime_error("code page decoding failed");
+    wide.resize(static_cast<size_t>(length));
+    return toUtf8(wide);
+}
+
+std::string encodeCodePage(std::string_view text, CodePage codePage) {
+    if (text.empty()) return {};
+    Converter conv = openConverter(codePage);
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_setFallback(conv.get(), true);
+    ucnv_setSubstChars(conv.get(), "?", 1, &err);
+    const std::u16string wide = toUtf16(text);
+    std::string out(wide.size() * 4 + 4, '\0');
+    const int32_t length = ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()),
+                                           reinterpret_cast<const UChar*>(wide.data()),
+                                           static_cast<int32_t>(wide.size()), &err);
+    if (U_FAILURE(err)) throw std::runtime_error("code page encoding failed");
+    out.resize(static_cast<size_t>(length));
+    return out;
+}
+
+bool representableInCodePage(std::string_view text, CodePage codePage) {
+    if (text.empty()) return true;
+    Converter conv = openConverter(codePage);
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_setFallback(conv.get(), false);
+    ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+    const std::u16string wide = toUtf16(text);
+    std::string out(wide.size() * 4 + 4, '\0');
+    ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()),
+                    reinterpret_cast<const UChar*>(wide.data()), static_cast<int32_t>(wide.size()), &err);
+    return U_SUCCESS(err) && wide.find(u'\uFFFD') == std::u16string::npos;
+}
+
+bool isDoubleByteCodePage(CodePage codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+}
+
+}  // namespace tessaro::platform

@@ -1,0 +1,39 @@
+#include "platform/local_time.h"
+
+#include <chrono>
+
+namespace tessaro::platform {
+
+LocalTime toLocalTime(std::time_t t) {
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm);
+#endif
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::time_t fromLocalTime(const LocalTime& local) {
+    std::tm tm{};
+    tm.tm_year = local.year - 1900;
+    tm.tm_mon = local.month - 1;
+    tm.tm_mday = local.day;
+    tm.tm_hour = local.hour;
+    tm.tm_min = local.minute;
+    tm.tm_sec = local.second;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+LocalTime localNow(double* secondFraction) {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    if (secondFraction) {
+        const auto whole = std::chrono::system_clock::from_time_t(seconds);
+        *secondFraction = std::chrono::duration<double>(now - whole).count();
+    }
+    return toLocalTime(seconds);
+}
+
+}  // namespace tessaro::platform

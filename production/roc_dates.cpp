@@ -1,0 +1,127 @@
+#include "production/roc_dates.h"
+
+#include "platform/local_time.h"
+#include "platform/user_port.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace tessaro::production {
+namespace {
+
+constexpr DateTime kFirstValid = -657434.0;  // 0100-01-01 00:00
+constexpr DateTime kPastLast = 2958466.0;    // 10000-01-01 00:00
+
+// Days from 1970-01-01 to a Gregorian date (Howard Hinnant's days_from_civil).
+long long daysFromCivil(long long y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+CivilDate civilFromDays(long long z) {
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long y = static_cast<long long>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    return {static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
+}
+
+const long long kEpochDays = daysFromCivil(1899, 12, 30);
+
+// Splits UTF-8 text into its characters, each kept as its own UTF-8 bytes.
+std::vector<std::string> characters(const std::string& text) {
+    std::vector<std::string> chars;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) == 0x80 && !chars.empty())
+            chars.back() += c;
+        else
+            chars.emplace_back(1, c);
+    }
+    return chars;
+}
+
+std::string joined(const std::vector<std::string>& chars, size_t first, size_t count) {
+    std::string text;
+    for (size_t i = first; i < first + count; ++i) text += chars[i];
+    return text;
+}
+
+// Decimal integer with leading blanks and an optional sign; nothing may follow the digits.
+std::optional<int> decimalValue(const std::string& text) {
+    size_t pos = 0;
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+    if (pos == text.size()) return std::nullopt;
+    int value = 0;
+    for (; pos < text.size(); ++pos) {
+        if (text[pos] < '0' || text[pos] > '9') return std::nullopt;
+        value = value * 10 + (text[pos] - '0');
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+bool IsValidDateTime(DateTime dt) { return dt >= kFirstValid && dt < kPastLast; }
+
+CivilDate dateOf(DateTime dt) {
+    // The integer part (towards zero) is the day; the fraction is the time of that day.
+    return civilFromDays(kEpochDays + static_cast<long long>(std::trunc(dt)));
+}
+
+DateTime dateTimeOf(const CivilDate& date) {
+    return static_cast<DateTime>(daysFromCivil(date.year, static_cast<unsigned>(date.month),
+                                               static_cast<unsigned>(date.day)) -
+                                 kEpochDays);
+}
+
+bool isValidCivilDate(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1) return false;
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+std::string DateTimeToStr7(DateTime Atime) {
+    if (!IsValidDateTime(Atime)) return {};
+    const CivilDate date = dateOf(Atime);
+    const int rocYear = date.year - 1911;
+    char text[32];
+    if (rocYear >= 0)
+        std::snprintf(text, sizeof text, "%03d%02d%02d", rocYear, date.month, date.day);
+    else
+        std::snprintf(text, sizeof text, "-%02d%02d%02d", -rocYear, date.month, date.day);
+    return text;
+}
+
+DateTime str7toDate(const std::string& tmpstr, UserPort& port) {
+    const std::vector<std::string> chars = characters(tmpstr);
+    if (chars.size() != 7) return 0;
+    const int year = decimalValue(joined(chars, 0, 3)).value_or(0) + 1911;
+    const int month = decimalValue(joined(chars, 3, 2)).value_or(1);
+    const int day = decimalValue(joined(chars, 5, 2)).value_or(1);
+    if (isValidCivilDate(year, month, day)) return dateTimeOf({year, month, day});
+    port.showMessage(tmpstr + " 不能轉換成民國日期單位(YYYMMDD)");
+    return 0;
+}
+
+DateTime now() {
+    double secondFraction = 0;
+    const platform::LocalTime t = platform::localNow(&secondFraction);
+    const double seconds = t.hour * 3600.0 + t.minute * 60.0 + t.second + secondFraction;
+    return dateTimeOf({t.year, t.month, t.day}) + seconds / 86400.0;
+}
+
+}  // namespace tessaro::production

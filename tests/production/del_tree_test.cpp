@@ -1,0 +1,57 @@
+#include "production/del_tree.h"
+
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaro::production {
+namespace {
+
+namespace fs = std::filesystem;
+using tessaro::testing::TempDir;
+
+void makeReadOnly(const fs::path& p) {
+    fs::permissions(p, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+TEST(DelTree, RemovesNestedTreeWithReadOnlyFilesAndFolders) {
+    TempDir dir;
+    const fs::path root = dir / "DCF";
+    dir.write("DCF/a.dcm", "x");
+    dir.write("DCF/sub/b.pdf", "y");
+    dir.write("DCF/sub/deeper/c.xml", "z");
+    dir.write("DCF/.hidden", "h");
+    makeReadOnly(root / "a.dcm");
+    makeReadOnly(root / "sub/deeper/c.xml");
+    makeReadOnly(root / "sub/deeper");
+    makeReadOnly(root / "sub");
+    EXPECT_TRUE(DelTree(root));
+    EXPECT_FALSE(fs::exists(root));
+    EXPECT_TRUE(fs::exists(dir.path()));
+}
+
+TEST(DelTree, EmptyFolderAndSingleFile) {
+    TempDir dir;
+    fs::create_directories(dir / "ATT");
+    EXPECT_TRUE(DelTree(dir / "ATT"));
+    EXPECT_FALSE(fs::exists(dir / "ATT"));
+}
+
+TEST(DelTree, MissingFolderReportsFalseWithoutThrowing) {
+    TempDir dir;
+    EXPECT_FALSE(DelTree(dir / "nothing here"));
+    EXPECT_FALSE(DelTree(""));
+}
+
+TEST(DelTree, DoesNotFollowSymlinksOutOfTheTree) {
+    TempDir dir;
+    dir.write("outside/keep.txt", "keep");
+    fs::create_directories(dir / "EMR");
+    fs::create_directory_symlink(dir / "outside", dir / "EMR" / "link");
+    EXPECT_TRUE(DelTree(dir / "EMR"));
+    EXPECT_TRUE(fs::exists(dir / "outside" / "keep.txt"));
+}
+
+}  // namespace
+}  // namespace tessaro::production
