@@ -1,0 +1,112 @@
+// The attachment list of one case: filling it from the case's attachment text, editing its
+// rows, choosing files and writing that text back.
+#include "app/workspace/attachment_text.h"
+#include "app/workspace/item_match.h"
+#include "app/workspace/workspace.h"
+#include "app/workspace/workspace_texts.h"
+
+#include <filesystem>
+
+namespace tessaro::workspace {
+namespace {
+
+template <typename Items>
+std::string itemText(const Items& items, std::optional<std::size_t> item) {
+    return item && *item < std::size(items) ? std::string(items[*item]) : std::string();
+}
+
+}  // namespace
+
+void Workspace::showAttList(const std::string& text, std::optional<CaseRowId> source) {
+    clearAttlist();
+    attachmentSource_ = source;
+    for (AttachmentEntry& entry : parseAttachmentText(text))
+        attachments_.append({{}, std::move(entry.kind), std::move(entry.contentClass), std::move(entry.file), {}});
+}
+
+void Workspace::setAttToAudit() {
+    // The attachment text goes back into the case the list was filled from, wherever that row
+    // now stands and whichever row is selected; when that row is gone, nowhere.
+    const auto target = attachmentSource_ ? cases_.indexOf(*attachmentSource_) : std::nullopt;
+    if (!target) return;
+    std::vector<AttachmentEntry> entries;
+    for (std::size_t i = 0; i < attachments_.size(); ++i)
+        entries.push_back({attachments_[i].kind, attachments_[i].contentClass, attachments_[i].file});
+    cases_[*target].cells[kAttachmentCell] = buildAttachmentText(entries);
+}
+
+void Workspace::clearAttlist() { attachments_.clear(); }
+
+void Workspace::CattAddClick() {
+    if (!cases_.selected()) {
+        port_.showMessage(std::string(kNoCaseSelectedText));
+        return;
+    }
+    const auto selected = attachments_.selected();
+    AttachmentRow row;
+    row.kind = "ATT";
+    row.contentClass = kContentClassLabels[0];
+    attachments_.insert(selected ? *selected + 1 : attachments_.size(), std::move(row));
+}
+
+void Workspace::CattDelClick() {
+    // The attachment text is not rebuilt: the file stays in the case until its next dialog.
+    if (const auto selected = attachments_.selected()) attachments_.remove(*selected);
+}
+
+void Workspace::sTypeChange(AttachmentRowId sender) {
+    AttachmentRow* row = attachmentRow(sender);
+    if (row && row->record) row->kind = itemText(kAttachmentKinds, row->record->kind);
+}
+
+void Workspace::sContentChange(AttachmentRowId sender) {
+    AttachmentRow* row = attachmentRow(sender);
+    if (row && row->record) row->contentClass = itemText(kContentClassLabels, row->record->contentClass);
+}
+
+void Workspace::getAttfile(AttachmentRowId sender) {
+    const AttachmentRow* row = attachmentRow(sender);
+    if (row == nullptr) return;
+    const auto filter = fileFilterFor(row->kind);
+    if (!filter) return;
+    if (values_.getfilePath.empty()) values_.getfilePath = values_.appPath;
+
+    FileDialogRequest request;
+    request.filter = *filter;
+    request.initialDir = values_.getfilePath;
+    const auto chosen = port_.openFile(request);
+
+    // Found again by its id: the row is the button's own, wherever it stands now.
+    AttachmentRow* target = attachmentRow(sender);
+    if (target == nullptr) return;
+    if (chosen) {
+        const std::filesystem::path file = std::filesystem::absolute(*chosen);
+        target->file = file.string();
+        values_.getfilePath = file.parent_path().string();
+        if (values_.getfilePath.empty() || values_.getfilePath.back() != std::filesystem::path::preferred_separator)
+            values_.getfilePath += std::filesystem::path::preferred_separator;
+    } else {
+        target->file.clear();
+    }
+    setAttToAudit();
+}
+
+AttachmentRowId Workspace::attachmentRowDrawn(std::size_t index) {
+    AttachmentRow& row = attachments_[index];
+    if (!row.record)
+        row.record = AttachmentRecord{findItemIgnoringCase(kAttachmentKinds, row.kind),
+                                      findItemIgnoringCase(kContentClassLabels, row.contentClass)};
+    return row.id;
+}
+
+void Workspace::chooseKind(AttachmentRowId editor, std::optional<std::size_t> item) {
+    AttachmentRow* row = attachmentRow(editor);
+    if (row && row->record) row->record->kind = item;
+}
+
+void Workspace::chooseContentClass(AttachmentRowId editor, std::optional<std::size_t> item) {
+    AttachmentRow* row = attachmentRow(editor);
+    if (row && row->record) row->record->contentClass = item;
+}
+
+}  // namespace tessaro::workspace

@@ -1,0 +1,26 @@
+// The workspace's start-up, shutdown and row look-ups; the handlers live in
+// case_handlers.cpp, declaration_handlers.cpp and attachment_handlers.cpp.
+#include "app/workspace/workspace.h"
+
+#include <utility>
+
+namespace tessaro::workspace {
+
+Workspace::Workspace(UserPort& port, std::string appPath) : port_(port) { FormCreate(std::move(appPath)); }
+
+void Workspace::FormCreate(std::string appPath) { values_ = startUpValues(std::move(appPath)); }
+
+void Workspace::FormDestroy() { values_.D1strings.clear(); }
+
+CaseRecord* Workspace::caseRecord(CaseRowId id) {
+    const auto index = cases_.indexOf(id);
+    if (!index || !cases_[*index].record) return nullptr;
+    return &*cases_[*index].record;
+}
+
+AttachmentRow* Workspace::attachmentRow(AttachmentRowId id) {
+    const auto index = attachments_.indexOf(id);
+    return index ? &attachments_[*index] : nullptr;
+}
+
+}  // namespace tessaro::workspace
