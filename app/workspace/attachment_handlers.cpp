@@ -80,7 +80,7 @@ void Workspace::getAttfile(AttachmentRowId sender) {
     AttachmentRow* target = attachmentRow(sender);
     if (target == nullptr) return;
     if (chosen) {
-        const std::filesystem::path file = std::filesystem::absolute(*chosen);
+        const std::filesystem::path file = fullPath(*chosen);
         target->file = file.string();
         values_.getfilePath = file.parent_path().string();
         if (values_.getfilePath.empty() || values_.getfilePath.back() != std::filesystem::path::preferred_separator)

@@ -31,7 +31,7 @@ void Workspace::CopenXMLfileClick() {
     request.filter = kDeclarationFilter;
     request.initialDir = declarationDialogFolder();
     const auto chosen = port_.openFile(request);
-    panel_.CXMLfile = chosen ? std::filesystem::absolute(*chosen).string() : std::string();
+    panel_.CXMLfile = chosen ? fullPath(*chosen) : std::string();
     if (panel_.CXMLfile.empty()) return;
 
     // A box is written only when its value is found; the others keep what they showed.

@@ -6,6 +6,12 @@
 
 namespace tessaro::workspace {
 
+std::string fullPath(const std::filesystem::path& file) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+    return (ec ? file : absolute).string();
+}
+
 Workspace::Workspace(UserPort& port, std::string appPath) : port_(port) { FormCreate(std::move(appPath)); }
 
 void Workspace::FormCreate(std::string appPath) { values_ = startUpValues(std::move(appPath)); }

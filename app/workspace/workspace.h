@@ -24,10 +24,14 @@
 #include "platform/user_port.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 
 namespace tessaro::workspace {
+
+// The full path of a file a dialog gave (as given when it cannot be made absolute).
+std::string fullPath(const std::filesystem::path& file);
 
 class Workspace {
 public:
