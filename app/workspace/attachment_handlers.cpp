@@ -35,6 +35,8 @@ void Workspace::setAttToAudit() {
     cases_[*target].cells[kAttachmentCell] = buildAttachmentText(entries);
 }
 
+std::string Workspace::charToContent(std::string_view character) { return workspace::charToContent(character); }
+
 void Workspace::clearAttlist() { attachments_.clear(); }
 
 void Workspace::CattAddClick() {

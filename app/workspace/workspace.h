@@ -27,6 +27,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tessaro::workspace {
 
@@ -83,6 +84,8 @@ public:
     // a rebuilt attachment text goes into that row and no other (none: nowhere).
     void showAttList(const std::string& text, std::optional<CaseRowId> source = std::nullopt);
     void setAttToAudit();
+    // The class label of a class letter (attachment_text.h).
+    static std::string charToContent(std::string_view character);
     void clearAttlist();
     void CattAddClick();
     void CattDelClick();

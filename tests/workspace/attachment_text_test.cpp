@@ -69,15 +69,12 @@ TEST(AttachmentText, RebuildOrderAndOmissions) {
     EXPECT_EQ(buildAttachmentText(parseAttachmentText("<ATT>(b)x.pdf")), "<ATT>(A)x.pdf");
 }
 
-TEST(AttachmentText, ClassLettersAndFilters) {
+TEST(AttachmentText, ClassLetters) {
     EXPECT_EQ(charToContent("A"), kA);
     EXPECT_EQ(charToContent("B"), kB);
     EXPECT_EQ(charToContent("C"), kC);
     EXPECT_EQ(charToContent("D"), kD);
     for (const char* other : {"a", "d", "E", "1", "", "中"}) EXPECT_EQ(charToContent(other), kA) << other;
-    EXPECT_EQ(fileFilterFor("DCF"), "DICOM檔(DICOMDIR)|DICOMDIR.*");
-    EXPECT_EQ(fileFilterFor("ATT"), "附加檔|*.*");
-    EXPECT_EQ(fileFilterFor("EMR"), "電子病歷檔|*.xml");
     EXPECT_EQ(fileFilterFor("att"), std::nullopt);
 }
 
