@@ -17,7 +17,14 @@ namespace tessaro::archives::deflate {
 
 class BitWriter {
 public:
-    explicit BitWriter(ByteSink& sink) : sink_(sink), buffer_(kBufferSize + 8) {}
+    static constexpr std::size_t kBufferSize = 1 << 16;
+    static constexpr std::size_t kStorage = kBufferSize + 8;  // room for the last 8-byte store
+
+    // `storage` (kStorage bytes) is the caller's, so that many short streams (cabinet frames)
+    // do not each allocate their own.
+    BitWriter(ByteSink& sink, std::vector<std::uint8_t>& storage) : sink_(sink), buffer_(storage) {
+        buffer_.resize(kStorage);
+    }
 
     void put(std::uint64_t bits, unsigned count) {
         accumulator_ |= bits << filled_;
@@ -58,8 +65,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBufferSize = 1 << 16;
-
     void drain() {
         if (used_ == 0) return;
         sink_.write({buffer_.data(), used_});
@@ -67,7 +72,7 @@ private:
     }
 
     ByteSink& sink_;
-    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t>& buffer_;
     std::size_t used_ = 0;
     std::uint64_t accumulator_ = 0;
     unsigned filled_ = 0;

@@ -44,6 +44,7 @@ struct DeflateEncoder::State {
     BlockBuffer block;
     BlockWriter writer;
     std::vector<std::uint8_t> scratch = std::vector<std::uint8_t>(1 << 14);
+    std::vector<std::uint8_t> output = std::vector<std::uint8_t>(BitWriter::kStorage);
 };
 
 namespace {
@@ -89,7 +90,7 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b, unsig
 class StreamEncoder {
 public:
     StreamEncoder(DeflateEncoder::State& state, const DeflateSettings& settings, ByteSink& sink)
-        : s_(state), settings_(settings), out_(sink) {
+        : s_(state), settings_(settings), out_(sink, state.output) {
         loadLimits();
     }
 
