@@ -255,6 +255,9 @@ TEST(DeflateEncoder, NormalPresetDoublesItsSearchOnceTheFirstBlockCovers1024Byte
     withZero[500] = 0;
     EXPECT_FALSE(hasMatchOfLength(encode(doublingProbe(withZero)), 40));
     EXPECT_TRUE(hasMatchOfLength(encode(doublingProbe(withZero)), 39));
+    // 1,024 zero bytes: a literal zero and matches that reach exactly 1,024 covered bytes.
+    EXPECT_FALSE(hasMatchOfLength(encode(doublingProbe(Bytes(1024, 0))), 40));
+    EXPECT_TRUE(hasMatchOfLength(encode(doublingProbe(Bytes(1024, 0))), 39));
     EXPECT_FALSE(hasMatchOfLength(encode(doublingProbe(Bytes(2048, 0))), 40));
     DeflateSettings custom = DeflateSettings::forZipWriter('n');
     custom.setChainLength(33);
