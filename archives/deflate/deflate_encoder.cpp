@@ -189,7 +189,8 @@ private:
         while (candidate > limit) {
             const std::size_t c = candidate - 1;
             const std::uint8_t* match = buf + c;
-            if (load16(match + best - 1) == tail2 && load16(match) == head2) {
+            // Both pairs in one test: one branch to predict instead of two.
+            if (((load16(match + best - 1) ^ tail2) | (load16(match) ^ head2)) == 0) {
                 const unsigned len = commonLength(scan, match, 2, maxLen);
                 if (len > best) {
                     best = len;
