@@ -4,8 +4,9 @@
 //
 // Each symbol is one 32-bit word: the literal byte or length − 3 in the low 8 bits, the
 // distance (0 for a literal) in the high 16. (A word store, unlike a byte store, cannot alias
-// the counters, which then stay in registers.) The block ends before 32,768 symbols plus the
-// few that the encoder may add after the block has filled up, so the array has a fixed size.
+// the counters, which then stay in registers.) A block never holds more than 32,768 symbols
+// plus the two or three the encoder may add after it has filled up, so the array has a fixed
+// size.
 #pragma once
 
 #include "archives/deflate/deflate_format.h"
