@@ -255,6 +255,12 @@ TEST(DeflateEncoder, NormalPresetDoublesItsSearchOnceTheFirstBlockCovers1024Byte
     withZero[500] = 0;
     EXPECT_FALSE(hasMatchOfLength(encode(doublingProbe(withZero)), 40));
     EXPECT_TRUE(hasMatchOfLength(encode(doublingProbe(withZero)), 39));
+    // A match that carries the block from 1,000 to 1,100 covered bytes: the block never covers
+    // exactly 1,024, so nothing doubles.
+    Bytes jump(literals.begin(), literals.begin() + 1000);
+    jump.insert(jump.end(), literals.begin() + 200, literals.begin() + 300);
+    EXPECT_TRUE(hasMatchOfLength(encode(doublingProbe(jump)), 100));
+    EXPECT_FALSE(hasMatchOfLength(encode(doublingProbe(jump)), 40));
     // 1,024 zero bytes: a literal zero and matches that reach exactly 1,024 covered bytes.
     EXPECT_FALSE(hasMatchOfLength(encode(doublingProbe(Bytes(1024, 0))), 40));
     EXPECT_TRUE(hasMatchOfLength(encode(doublingProbe(Bytes(1024, 0))), 39));
