@@ -18,12 +18,14 @@
 
 namespace tessaro::archives::deflate {
 
-// Entry layout: bits 0..4 bits to consume; bits 8..12 extra bits (or subtable index bits);
-// bits 16..31 value (literal byte, base length or distance, code-length symbol, subtable start).
+// Entry layout: bits 0..4 bits to consume (bits 5..7 stay clear, so a shift by the entry's low
+// six bits needs no masking on x86); bits 8..12 extra bits (or subtable index bits); bits
+// 13..15 flags; bits 16..31 value (literal byte, base length or distance, code-length symbol,
+// subtable start).
 namespace entry {
-inline constexpr std::uint32_t kLiteral = 1u << 5;
-inline constexpr std::uint32_t kSubtable = 1u << 6;
-inline constexpr std::uint32_t kSpecial = 1u << 7;  // value: kEndOfBlock, kNoCode or kBadSymbol
+inline constexpr std::uint32_t kLiteral = 1u << 13;
+inline constexpr std::uint32_t kSubtable = 1u << 14;
+inline constexpr std::uint32_t kSpecial = 1u << 15;  // value: kEndOfBlock, kNoCode or kBadSymbol
 inline constexpr std::uint32_t kEndOfBlockValue = 0;
 inline constexpr std::uint32_t kNoCodeValue = 1;     // a bit pattern that is no code
 inline constexpr std::uint32_t kBadSymbolValue = 2;  // a symbol without meaning (286, 287; 30, 31 in Deflate)
@@ -31,7 +33,7 @@ inline constexpr std::uint32_t kBadSymbolValue = 2;  // a symbol without meaning
 constexpr std::uint32_t make(std::uint32_t value, std::uint32_t extra, std::uint32_t flags) {
     return value << 16 | extra << 8 | flags;
 }
-constexpr unsigned bits(std::uint32_t e) { return e & 0x1Fu; }
+constexpr unsigned bits(std::uint32_t e) { return e & 0x3Fu; }
 constexpr unsigned extra(std::uint32_t e) { return (e >> 8) & 0x1Fu; }
 constexpr unsigned value(std::uint32_t e) { return e >> 16; }
 }  // namespace entry

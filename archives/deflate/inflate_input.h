@@ -1,4 +1,4 @@
-// The Deflate decoder's input: a 4 KiB buffer refilled from the source and a 64-bit bit
+// The Deflate decoder's input: a 1 KiB buffer refilled from the source and a 64-bit bit
 // buffer taken from it least significant bit first. The buffer is small on purpose: stored
 // data beyond it goes from the source straight into the output window, so a smaller buffer
 // means fewer bytes copied twice.
@@ -85,7 +85,7 @@ public:
     std::size_t takeBytes(std::uint8_t* out, std::size_t max);
 
 private:
-    static constexpr std::size_t kBufferSize = 1 << 12;
+    static constexpr std::size_t kBufferSize = 1 << 10;
 
     void fetch();
 
