@@ -2,7 +2,7 @@
 // source into a sink in fixed memory.
 //
 // Deflate64 differs from Deflate only in its 64 KiB window, length code 285 (base 3 with 16
-// extra bits) and distance codes 30 and 31. The decoder works through fixed buffers (a 32 KiB
+// extra bits) and distance codes 30 and 31. The decoder works through fixed buffers (a 1 KiB
 // input buffer; an output window of 65,794 bytes for Deflate and 163,840 for Deflate64) and
 // table-driven Huffman decoding, and stops at the end of the final block.
 //
