@@ -59,7 +59,7 @@ std::unique_ptr<StagingStore> buildEntryData(ZipEntry& entry, const BuildSetting
     entry.dosTime = dos.time;
     entry.flags &= kFlagUtf8;
     entry.internalAttributes = 0;
-    auto store = std::make_unique<StagingStore>(settings.swapFolder, settings.swapFiles);
+    auto store = std::make_unique<StagingStore>(settings.swapFolder, settings.swapFiles, settings.residentPages);
 
     if (status->isDirectory()) {
         setStored(entry, {0, 0});
@@ -77,7 +77,7 @@ std::unique_ptr<StagingStore> buildEntryData(ZipEntry& entry, const BuildSetting
             entry.flags |= deflationFlags(settings.deflation);
             if (settings.method == CompressionMethod::smBestMethod && store->size() > entry.uncompressedSize) {
                 // Deflate does not pay: store the file instead.
-                store = std::make_unique<StagingStore>(settings.swapFolder, settings.swapFiles);
+                store = std::make_unique<StagingStore>(settings.swapFolder, settings.swapFiles, settings.residentPages);
                 file.seek(0);
                 entry.flags &= kFlagUtf8;
                 setStored(entry, copyStored(file, *store));

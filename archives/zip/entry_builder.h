@@ -25,6 +25,7 @@ struct BuildSettings {
     std::filesystem::path baseDirectory;  // relative disk file names are taken against it
     std::filesystem::path swapFolder;
     SwapFileFactory swapFiles = systemSwapFiles();
+    size_t residentPages = StagingStore::kMaxResidentPages;
 };
 
 // Version needed and version made by from the entry's host byte, method, flags, attributes

@@ -44,8 +44,8 @@ private:
 
 class StagedImage final : public PackageImage {
 public:
-    StagedImage(std::filesystem::path swapFolder, SwapFileFactory swapFiles)
-        : store_(std::move(swapFolder), std::move(swapFiles)) {}
+    StagedImage(std::filesystem::path swapFolder, SwapFileFactory swapFiles, size_t residentPages)
+        : store_(std::move(swapFolder), std::move(swapFiles), residentPages) {}
     std::uint32_t disk() const override { return 0; }
     std::uint64_t position() const override { return store_.size(); }
     void beginRecord(size_t) override {}

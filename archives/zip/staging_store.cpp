@@ -49,8 +49,8 @@ std::filesystem::path swapFolderFor(const std::filesystem::path& preferred) {
     return platform::systemTempFolder();
 }
 
-StagingStore::StagingStore(std::filesystem::path swapFolder, SwapFileFactory swapFiles)
-    : swapFolder_(std::move(swapFolder)), swapFiles_(std::move(swapFiles)) {}
+StagingStore::StagingStore(std::filesystem::path swapFolder, SwapFileFactory swapFiles, size_t maxResidentPages)
+    : swapFolder_(std::move(swapFolder)), swapFiles_(std::move(swapFiles)), maxResidentPages_(std::max<size_t>(1, maxResidentPages)) {}
 
 StagingStore::~StagingStore() = default;
 
@@ -89,7 +89,7 @@ StagingStore::Frame* StagingStore::takeFrame() {
         spare_.pop_back();
         return frame;
     }
-    if (frames_.size() < kMaxResidentPages) {
+    if (frames_.size() < maxResidentPages_) {
         frames_.push_back(std::make_unique<Frame>());
         return frames_.back().get();
     }

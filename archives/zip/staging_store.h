@@ -56,7 +56,8 @@ public:
     static constexpr size_t kMaxResidentPages = 2048;
     static constexpr size_t kCopyPiece = 1 << 20;
 
-    explicit StagingStore(std::filesystem::path swapFolder, SwapFileFactory swapFiles = systemSwapFiles());
+    explicit StagingStore(std::filesystem::path swapFolder, SwapFileFactory swapFiles = systemSwapFiles(),
+                          size_t maxResidentPages = kMaxResidentPages);
     ~StagingStore() override;
     StagingStore(const StagingStore&) = delete;
     StagingStore& operator=(const StagingStore&) = delete;
@@ -94,6 +95,7 @@ private:
     std::vector<Page> pages_;
     std::list<size_t> lru_;  // resident pages, most recently used first
     std::uint64_t size_ = 0;
+    size_t maxResidentPages_;
 };
 
 // Reads a staging store from its start.

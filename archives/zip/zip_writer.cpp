@@ -109,6 +109,7 @@ zip::BuildSettings TZipWriter::buildSettings() const {
     build.baseDirectory = settings_.baseDirectory;
     build.swapFolder = zip::swapFolderFor(settings_.tempDirectory);
     build.swapFiles = swapFiles_;
+    build.residentPages = residentPages_;
     return build;
 }
 
@@ -281,7 +282,7 @@ void TZipWriter::Save() {
         spanned = image.disk() > 0;
         reopenPackage(platform::RandomAccessFile::Mode::readWrite);
     } else {
-        zip::StagedImage image(zip::swapFolderFor(settings_.tempDirectory), swapFiles_);
+        zip::StagedImage image(zip::swapFolderFor(settings_.tempDirectory), swapFiles_, residentPages_);
         writeImage(image, entries, false);
         replacePackage(image.store());
     }

@@ -55,6 +55,9 @@ public:
     void setOnItemFailure(ItemFailureHandler handler) { onItemFailure_ = std::move(handler); }
     // Replaces how swap files are made (tests provoke swap-file failures with it).
     void setSwapFileFactory(zip::SwapFileFactory factory) { swapFiles_ = std::move(factory); }
+    // Pages each staging store keeps in memory (2,048 = 8 MiB; tests compare against a
+    // store that never swaps).
+    void setResidentPageLimit(size_t pages) { residentPages_ = pages; }
 
     // Closes any open archive (saving it), then opens `fileName`: an existing ZIP is loaded,
     // a missing ".zip" file is created empty at once.
@@ -101,6 +104,7 @@ private:
     platform::DriveQuery* drives_;
     zip::CodePagePair codePages_;
     zip::SwapFileFactory swapFiles_ = zip::systemSwapFiles();
+    size_t residentPages_ = zip::StagingStore::kMaxResidentPages;
     ItemFailureHandler onItemFailure_;
 
     // The component's settings, copied into each archive it opens.
