@@ -399,6 +399,12 @@ TEST_F(ZipWriterTest, AFullRemovableDiskSpansThePackageOverSeveralDisks) {
     // The parts form a split set that 7-Zip reads, and that cannot be updated.
     const auto test = runCommand("7zz t -bd " + quoted(package));
     EXPECT_EQ(test.exitCode, 0) << test.output;
+    TZipExtractor reader;
+    reader.setFileName(package);
+    reader.setBaseDirectory(dir.path());
+    reader.ExtractFiles("*.*");
+    EXPECT_EQ(readBytes(dir / "A.CAB"), a);
+    EXPECT_EQ(readBytes(dir / "B.CAB"), b);
     writer.OpenArchive(package);
     writer.AddFiles((dir / "in" / "A.CAB").string(), 0);
     std::filesystem::last_write_time(dir / "in" / "B.CAB",
