@@ -105,7 +105,8 @@ Zip64Locator findZip64Locator(const platform::RandomAccessFile& file, std::uint6
     }
 }
 
-void applyZip64End(VolumeSet& volumes, const Zip64Locator& locator, EndValues& values) {
+// Applies the zip64 end record to the saturated fields; returns all of its values.
+EndValues applyZip64End(VolumeSet& volumes, const Zip64Locator& locator, EndValues& values) {
     std::array<std::uint8_t, kZip64EndRecordSize> bytes{};
     VolumeReader reader(volumes, locator.endRecordDisk, locator.endRecordOffset, bytes.size());
     if (reader.readFully(bytes) != bytes.size()) notPkZip();
@@ -124,6 +125,11 @@ void applyZip64End(VolumeSet& volumes, const Zip64Locator& locator, EndValues& v
     if (values.entriesTotal == kSaturated16) values.entriesTotal = entriesTotal;
     if (values.directorySize == kSaturated32) values.directorySize = directorySize;
     if (values.directoryOffset == kSaturated32) values.directoryOffset = directoryOffset;
+    EndValues zip64 = values;
+    zip64.directoryDisk = directoryDisk;
+    zip64.directorySize = directorySize;
+    zip64.directoryOffset = directoryOffset;
+    return zip64;
 }
 
 // Reads the central directory through a buffer, record by record.
@@ -232,7 +238,8 @@ LoadedArchive loadArchive(platform::RandomAccessFile archive, const LoaderEnviro
     std::optional<Zip64Locator> locator;
     if (needsZip64(end.values)) {
         locator = findZip64Locator(archive, end.offset);
-        end.values.thisDisk = locator->totalDisks - 1;
+        // Some writers put 0 for "one disk"; there is always at least the disk holding the locator.
+        end.values.thisDisk = std::max<std::uint32_t>(locator->totalDisks, 1) - 1;
     }
     loaded.volumes = std::make_unique<VolumeSet>(std::move(archive));
     VolumeSet& volumes = *loaded.volumes;
@@ -245,8 +252,16 @@ LoadedArchive loadArchive(platform::RandomAccessFile archive, const LoaderEnviro
             volumes.useRemovableDisks(end.values.thisDisk, *environment.port, drives);
     }
     if (locator) {
-        applyZip64End(volumes, *locator, end.values);
+        const EndValues zip64 = applyZip64End(volumes, *locator, end.values);
         directoryEnd = locator->endRecordOffset;
+        // Some writers leave wrong 32-bit values beside a zip64 record; when the directory is
+        // not where they say but where the zip64 record says, the zip64 values count.
+        if (!centralHeaderAt(volumes, end.values.directoryDisk, end.values.directoryOffset) &&
+            centralHeaderAt(volumes, zip64.directoryDisk, zip64.directoryOffset)) {
+            end.values.directoryDisk = zip64.directoryDisk;
+            end.values.directorySize = zip64.directorySize;
+            end.values.directoryOffset = zip64.directoryOffset;
+        }
     }
     loaded.end = end.values;
 

@@ -386,7 +386,7 @@ TEST_F(ZipExtractorTest, AShortArchiveFailsTheEntryWithAReadError) {
     std::string bytes = raw.bytes();
     // Claim more data than the archive holds: the central size says 1,000,000 bytes.
     const size_t central = bytes.rfind("PK\x01\x02");
-    const std::string huge = "\x40\x42\x0F\x00";
+    const std::string huge("\x40\x42\x0F\x00", 4);
     bytes.replace(central + 20, 4, huge);
     bytes.replace(central + 24, 4, huge);
     TZipExtractor extractor;
