@@ -264,6 +264,37 @@ TEST_F(ZipWriterTest, EntriesOfAnEarlierRunStayWhenNotAddedAgain) {
     EXPECT_EQ(entries[2].name, "ATT.CAB");
 }
 
+TEST_F(ZipWriterTest, ThirdPartyArchivesKeepTheirEntriesWhenAFileIsAdded) {
+    const auto testData = std::filesystem::path(TESSARO_SHARED_TESTDATA) / "zip";
+    const auto added = input("added.txt", textBytes(2000));
+    for (const char* name : {"Zip.deflate.zip", "Zip.deflate.dd.zip", "Zip.none.datadescriptors.zip", "WinZip26.zip",
+                             "PrePostHeaders.zip", "Zip.zip64.zip", "Zip.UnicodePathExtra.zip", "Zip.badlocalextra.zip",
+                             "Zip.none.zip"}) {
+        SCOPED_TRACE(name);
+        const auto copy = dir / name;
+        std::filesystem::copy_file(testData / name, copy);
+        std::filesystem::permissions(copy, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        TZipWriter writer;
+        writer.setStoreOptions(kProgramOptions);
+        writer.OpenArchive(copy);
+        writer.AddFiles(added.string(), 0);
+        writer.CloseArchive();
+        EXPECT_EQ(runCommand("7zz t -bd " + quoted(copy)).exitCode, 0);
+        // Python reads the result and finds the old entries unchanged, then the new one.
+        const auto python = runCommand(
+            "python3 -c \"import sys,zipfile\n"
+            "old=zipfile.ZipFile(sys.argv[1]).infolist()\n"
+            "z=zipfile.ZipFile(sys.argv[2])\n"
+            "assert z.testzip() is None\n"
+            "new=z.infolist()\n"
+            "assert len(new)==len(old)+1 and new[-1].filename=='added.txt'\n"
+            "for a,b in zip(old,new): assert (a.orig_filename,a.CRC,a.file_size)==(b.orig_filename,b.CRC,b.file_size)\n"
+            "print('ok')\" " +
+            quoted(testData / name) + " " + quoted(copy));
+        EXPECT_EQ(python.output, "ok\n");
+    }
+}
+
 // A swap-file factory that makes real swap files and records them while they exist.
 struct WatchedSwapFiles {
     std::vector<std::filesystem::path> made;
