@@ -15,7 +15,7 @@ size = {}
 for b in json.load(open(sys.argv[1]))["benchmarks"]:
     if b.get("run_type") != "iteration":
         continue
-    name = b.get("run_name", b["name"])
+    name = b.get("run_name", b["name"]).replace("/real_time", "")
     best[name] = max(best.get(name, 0.0), b["bytes_per_second"])
     if "ratio" in b:
         size[name] = b["ratio"]
