@@ -353,6 +353,12 @@ TEST_F(ZipExtractorTest, ErrorsThatEndTheOperationGiveTheirTexts) {
     EXPECT_EQ(errorText([&] { extractor.setFileName(dir.write("broken.zip", broken)); }),
               "Invalid file - not a PKZip file");
 
+    // Saturated counts send the loader to a zip64 locator that is not there.
+    std::string noLocator = raw.bytes();
+    noLocator.replace(noLocator.size() - 14, 4, std::string("\xFF\xFF\xFF\xFF", 4));
+    EXPECT_EQ(errorText([&] { extractor.setFileName(dir.write("nolocator.zip", noLocator)); }),
+              "Invalid file - not a PKZip file");
+
     const auto good = writeRaw("good.zip", raw);
     extractor.setFileName(good);
     EXPECT_EQ(errorText([&] { extractor.setBaseDirectory(dir / "missing"); }), "Directory does not exist");
@@ -437,6 +443,21 @@ TEST_F(ZipExtractorTest, ASpannedSetOnFloppiesIsReadDiskByDisk) {
     EXPECT_EQ(zlibCrc(readBytes(out / "jpg" / "test.jpg")), 0x088814E3u);
     EXPECT_FALSE(port.questions.empty());
     EXPECT_EQ(port.questions[0], "Insert disk number 1 of the spanned disk set");
+
+    // Cancel while an entry's data is read: that entry fails, and the archive is no longer
+    // usable, so the next entry ends the extraction.
+    RecordingPort refusing;
+    refusing.okCancelAnswers = {false};
+    std::filesystem::copy_file(kTestData / "Infozip.nocomp.multi.zip", drive, std::filesystem::copy_options::overwrite_existing);
+    TZipExtractor interrupted(&refusing, &floppy);
+    log.failures.clear();
+    interrupted.setOnItemFailure(log.handler());
+    interrupted.setFileName(drive);
+    interrupted.setBaseDirectory(base("interrupted"));
+    EXPECT_EQ(errorText([&] { interrupted.ExtractFiles("*.*"); }), "Archive does not exist - Filename is blank");
+    ASSERT_EQ(log.failures.size(), 1u);
+    EXPECT_EQ(log.failures[0].text, "Process aborted by user");
+    EXPECT_EQ(log.failures[0].code, 9);
 
     // A spanned disk without its end record asks for the last disk; Cancel aborts.
     std::filesystem::copy_file(kTestData / "Infozip.nocomp.multi.z01", drive,
