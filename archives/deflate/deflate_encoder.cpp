@@ -44,6 +44,7 @@ struct DeflateEncoder::State {
     BlockBuffer block;
     BlockWriter writer;
     std::vector<std::uint8_t> scratch = std::vector<std::uint8_t>(1 << 14);
+    std::vector<std::uint8_t> output = std::vector<std::uint8_t>(BitWriter::kStorage);
 };
 
 namespace {
@@ -89,7 +90,7 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b, unsig
 class StreamEncoder {
 public:
     StreamEncoder(DeflateEncoder::State& state, const DeflateSettings& settings, ByteSink& sink)
-        : s_(state), settings_(settings), out_(sink) {
+        : s_(state), settings_(settings), out_(sink, state.output) {
         loadLimits();
     }
 
@@ -126,7 +127,6 @@ public:
             while (insertNext < pos) s_.chains.insert(buf, insertNext++);
             Match m = search(buf, pos, end, pendingLen);
             insertNext = pos + 1;
-            s_.chains.prefetch(buf, pos + 4);  // reads at most 3 bytes past the data: padding
             if (m.length == 3 && m.distance > kFarLength3Distance) m.length = 0;
 
             if (m.length != 0) {
@@ -171,6 +171,7 @@ private:
 
     Match search(const std::uint8_t* buf, std::size_t pos, std::size_t end, unsigned pendingLen) {
         std::uint64_t newest = s_.chains.insert(buf, pos);
+        s_.chains.prefetch(buf, pos + 2);  // reads at most 4 bytes past the data: padding
         const unsigned maxLen = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, end - pos));
         const unsigned ample = std::min(ample_, maxLen);
         if (pendingLen != 0 && maxLen < pendingLen) return {};
