@@ -190,7 +190,9 @@ void TCabCompress::addOneFile(CabinetWriter& writer, const TCabinetItem& item) {
     const fs::path source = fs::absolute(fs::path(item.FileName), ec);
     const std::string storedName = item.DestinationPath + item.ShortFileName();
     const auto info = ec ? std::nullopt : diskFileInfo(source);
-    if (!info || info->isDirectory || !platform::representableInCodePage(source.string()) ||
+    // Only regular files are sources (a pipe or device could block or never end), and only
+    // names the ANSI code page can carry.
+    if (!info || !(info->attributes & kDosArchive) || !platform::representableInCodePage(source.string()) ||
         !platform::representableInCodePage(storedName)) {
         ReportError(static_cast<std::uint16_t>(CabErrorCode::openSource));
         return;
