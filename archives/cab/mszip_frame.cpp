@@ -2,6 +2,8 @@
 
 #include "archives/cab/cab_records.h"
 #include "archives/codecs/decode_error.h"
+#include "archives/deflate/deflate_encoder.h"
+#include "archives/deflate/deflate_settings.h"
 
 #include <cassert>
 
@@ -10,6 +12,16 @@ namespace {
 
 // "CK", one byte carrying BFINAL=1 and BTYPE=00 (padded to the byte boundary), LEN and NLEN.
 constexpr size_t kStoredOverhead = 2 + 1 + 4;
+
+// Appends what the encoder writes to a frame buffer.
+class VectorSink final : public ByteSink {
+public:
+    explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) {}
+    void write(std::span<const std::uint8_t> data) override { out_.insert(out_.end(), data.begin(), data.end()); }
+
+private:
+    std::vector<std::uint8_t>& out_;
+};
 
 }  // namespace
 
@@ -28,14 +40,28 @@ void appendStoredFrame(std::span<const std::uint8_t> chunk, std::vector<std::uin
 
 // ---- Encoder ----
 
-struct MszipFrameEncoder::Impl {};
+struct MszipFrameEncoder::Impl {
+    DeflateEncoder deflate;
+    DeflateSettings settings;  // the normal preset
+};
 
 MszipFrameEncoder::MszipFrameEncoder() : impl_(std::make_unique<Impl>()) {}
 MszipFrameEncoder::~MszipFrameEncoder() = default;
 
-void MszipFrameEncoder::encode(std::span<const std::uint8_t> /*history*/, std::span<const std::uint8_t> chunk,
+void MszipFrameEncoder::encode(std::span<const std::uint8_t> history, std::span<const std::uint8_t> chunk,
                                std::vector<std::uint8_t>& out) {
-    appendStoredFrame(chunk, out);
+    assert(!chunk.empty() && chunk.size() <= kMaxBlockInput);
+    const size_t start = out.size();
+    out.push_back('C');
+    out.push_back('K');
+    VectorSink sink(out);
+    impl_->deflate.encodeFrame(history, chunk, sink, impl_->settings);
+    // The encoder already prefers a stored block where it is smaller; this keeps the frame
+    // within the format's bound whatever the block choice was.
+    if (out.size() - start > storedFrameSize(chunk.size())) {
+        out.resize(start);
+        appendStoredFrame(chunk, out);
+    }
 }
 
 // ---- Decoder ----

@@ -83,7 +83,8 @@ TEST_P(CabinetWriterModes, AFileFailingHalfwayIsRolledBackCompletely) {
 
 TEST_P(CabinetWriterModes, RefusesNamesTheFormatCannotHold) {
     CabinetWriter writer(GetParam());
-    MemorySource empty(std::string_view{});
+    const std::string nothing;  // a non-null empty buffer
+    MemorySource empty(nothing);
     for (const std::string& name : {std::string(), std::string(256, 'n'), std::string("a\0b", 3)}) {
         try {
             writer.addFile(empty, {name, 0, 0, 0});
