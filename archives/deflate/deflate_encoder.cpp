@@ -126,6 +126,7 @@ public:
             while (insertNext < pos) s_.chains.insert(buf, insertNext++);
             Match m = search(buf, pos, end, pendingLen);
             insertNext = pos + 1;
+            s_.chains.prefetch(buf, pos + 4);  // reads at most 3 bytes past the data: padding
             if (m.length == 3 && m.distance > kFarLength3Distance) m.length = 0;
 
             if (m.length != 0) {

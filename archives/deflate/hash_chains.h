@@ -16,6 +16,10 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tessaro::archives::deflate {
 
 class HashChains {
@@ -46,20 +50,44 @@ public:
         return previous;
     }
 
+    // Starts loading what the search at pos will touch first: its chain's two newest entries,
+    // their links and bytes. Only a hint: the walk is bound by the latency of these loads,
+    // and the search at pos comes one main-loop step later.
+    void prefetch(const std::uint8_t* buffer, std::size_t pos) const {
+        const unsigned first = heads_[hash(buffer + pos)];
+        if (first == 0) return;
+        __builtin_prefetch(buffer + first - 1);
+        const unsigned second = links_[(first - 1 + linkOffset_) & kLinkMask];
+        if (second == 0) return;
+        __builtin_prefetch(&links_[(second - 1 + linkOffset_) & kLinkMask]);
+        __builtin_prefetch(buffer + second - 1);
+    }
+
     // The next older entry of the chain after the one at buffer index pos.
     unsigned next(std::size_t pos) const { return links_[(pos + linkOffset_) & kLinkMask]; }
 
     // The buffer moved down by `shift` bytes.
     void rebase(unsigned shift) {
-        const auto lower = [shift](std::uint16_t& v) {
-            v = static_cast<std::uint16_t>(std::max<unsigned>(v, shift) - shift);
-        };
-        std::for_each(heads_.begin(), heads_.end(), lower);
-        std::for_each(links_.begin(), links_.end(), lower);
+        lower(heads_.data(), kHeads, shift);
+        lower(links_.data(), kLinks, shift);
         linkOffset_ = (linkOffset_ + shift) & kLinkMask;
     }
 
 private:
+    // v = max(v, shift) − shift over the array: a saturating subtraction, eight entries per
+    // instruction where SSE2 is available (it runs for 48 K entries every 16 KiB of input).
+    static void lower(std::uint16_t* v, std::size_t n, unsigned shift) {
+#if defined(__SSE2__)
+        const __m128i s = _mm_set1_epi16(static_cast<short>(shift));
+        for (std::size_t i = 0; i < n; i += 8) {
+            __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(v + i), _mm_subs_epu16(x, s));
+        }
+#else
+        for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::uint16_t>(v[i] > shift ? v[i] - shift : 0);
+#endif
+    }
+
     std::vector<std::uint16_t> heads_;
     std::vector<std::uint16_t> links_;
     unsigned linkOffset_ = 0;  // stream index of buffer index 0, modulo 32,768

@@ -45,9 +45,10 @@ void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLength, 
         lengths[leaves[0].symbol] = 1;
         return;
     }
-    // Sorted by weight, equal weights by symbol number (the collection order).
-    std::stable_sort(leaves.begin(), leaves.begin() + n,
-                     [](const Leaf& a, const Leaf& b) { return a.weight < b.weight; });
+    // Sorted by weight, equal weights by symbol number.
+    std::sort(leaves.begin(), leaves.begin() + n, [](const Leaf& a, const Leaf& b) {
+        return a.weight != b.weight ? a.weight < b.weight : a.symbol < b.symbol;
+    });
 
     // isSymbol[level][i]: item i of that level's merged list is a symbol (else a package).
     std::array<std::array<bool, kMaxItems>, kMaxCodeLength> isSymbol;
