@@ -6,6 +6,7 @@
 #include "archives/codecs/lzma_decoder.h"
 #include "archives/codecs/reduce_decoder.h"
 #include "archives/codecs/shrink_decoder.h"
+#include "archives/codecs/wavpack_decoder.h"
 
 namespace tessaro::archives {
 
@@ -17,6 +18,7 @@ bool isSupportedMethod(std::uint16_t method) {
         case 6: return true;                                  // Implode
         case 12: return true;                                 // bzip2
         case 14: return true;                                 // LZMA
+        case 97: return true;                                 // WavPack
         default: return false;
     }
 }
@@ -28,6 +30,7 @@ void decodeEntryData(const EntryCoding& coding, ByteSource& compressed, ByteSink
         case 6: return decodeImplode(coding, compressed, out);
         case 12: return decodeBzip2(coding, compressed, out);
         case 14: return decodeLzma(coding, compressed, out);
+        case 97: return decodeWavpack(coding, compressed, out);
         default: throw UnsupportedMethodError();
     }
 }
