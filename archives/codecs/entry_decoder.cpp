@@ -4,6 +4,7 @@
 #include "archives/codecs/decode_error.h"
 #include "archives/codecs/implode_decoder.h"
 #include "archives/codecs/lzma_decoder.h"
+#include "archives/codecs/ppmd_decoder.h"
 #include "archives/codecs/reduce_decoder.h"
 #include "archives/codecs/shrink_decoder.h"
 #include "archives/codecs/wavpack_decoder.h"
@@ -19,6 +20,7 @@ bool isSupportedMethod(std::uint16_t method) {
         case 12: return true;                                 // bzip2
         case 14: return true;                                 // LZMA
         case 97: return true;                                 // WavPack
+        case 98: return true;                                 // PPMd
         default: return false;
     }
 }
@@ -31,6 +33,7 @@ void decodeEntryData(const EntryCoding& coding, ByteSource& compressed, ByteSink
         case 12: return decodeBzip2(coding, compressed, out);
         case 14: return decodeLzma(coding, compressed, out);
         case 97: return decodeWavpack(coding, compressed, out);
+        case 98: return decodePpmd(coding, compressed, out);
         default: throw UnsupportedMethodError();
     }
 }
