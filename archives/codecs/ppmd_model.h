@@ -32,6 +32,10 @@ public:
     int decodeSymbol(RangeDecoder& decoder);
 
 private:
+    // The compressor side used by the tests (tests/archives/support/ppmd_test_encoder.h)
+    // drives this same model, so its streams can be checked by an independent decoder.
+    friend class EncoderForTests;
+
     struct See {
         std::uint16_t summ = 0;
         std::uint8_t shift = 0;

@@ -73,5 +73,37 @@ TEST(Wavpack, KeepsChunksAfterTheAudioAndChecksTheSize) {
     EXPECT_THROW(decodeToMemory(wavpackCoding(stream, wav.size() + 1), stream), DecodeError);
 }
 
+// The entry's data need not start the source (the extractor may hand over the archive file
+// positioned at the entry); damaged streams fail as DecodeErrors and never overrun.
+TEST(Wavpack, ReadsFromTheSourcePositionAndRejectsDamage) {
+    if (!toolAvailable("sox") || !toolAvailable("wavpack")) GTEST_SKIP() << "sox or wavpack not installed";
+    TempDir dir;
+    ASSERT_TRUE(runIn(dir.path(), "sox -n -b 16 -c 2 -r 8000 w.wav synth 1 sine 300 pinknoise vol 0.3"));
+    const std::string wav = readBytes(dir / "w.wav");
+    const std::string stream = packed(dir, "w.wav");
+
+    const std::string framed = std::string(777, 'x') + stream + std::string(50, 'y');
+    MemorySource source(framed);
+    source.seek(777);
+    MemorySink sink;
+    decodeEntryData(wavpackCoding(stream, wav.size()), source, sink);
+    EXPECT_TRUE(sink.str() == wav);
+
+    for (size_t at = 0; at < stream.size(); at += stream.size() / 60 + 1) {
+        std::string damaged = stream;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
+        MemorySource damagedSource(damaged);
+        MemorySink out;
+        try {
+            decodeEntryData(wavpackCoding(damaged, wav.size()), damagedSource, out);
+            EXPECT_EQ(out.bytes().size(), wav.size()) << at;
+        } catch (const DecodeError&) {
+            EXPECT_LE(out.bytes().size(), wav.size()) << at;
+        }
+    }
+    const std::string half = stream.substr(0, stream.size() / 2);
+    EXPECT_THROW(decodeToMemory(wavpackCoding(half, wav.size()), half), DecodeError);
+}
+
 }  // namespace
 }  // namespace tessaro::archives

@@ -1,5 +1,6 @@
 // Test-only: lists a ZIP archive's entries from its central directory and gives each entry's
-// raw data, so the method decoders can be tested on real archives without the extractor.
+// raw data, so the method decoders can be tested on real archives without the extractor; and
+// writes one-entry archives of any method for an independent archiver to extract.
 // Deliberately minimal: one disk, no zip64, no name decoding.
 #pragma once
 
@@ -13,6 +14,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaro::testing {
@@ -72,8 +74,51 @@ private:
     std::vector<RawEntry> entries_;
 };
 
+// Writes a one-entry archive whose entry holds `data` as stored by the given method.
+inline void writeSingleEntryZip(const std::string& path, const std::string& name, std::uint16_t method, const std::string& data,
+                                std::uint32_t uncompressedSize, std::uint32_t crc) {
+    auto put = [](std::string& out, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+    };
+    std::string local, central, end;
+    for (std::string* h : {&local, &central}) {
+        const bool isCentral = h == &central;
+        put(*h, isCentral ? 0x02014B50 : 0x04034B50, 4);
+        if (isCentral) put(*h, 63, 2);
+        put(*h, 63, 2);
+        put(*h, 0, 2);  // flags
+        put(*h, method, 2);
+        put(*h, 0, 4);  // time and date
+        put(*h, crc, 4);
+        put(*h, static_cast<std::uint32_t>(data.size()), 4);
+        put(*h, uncompressedSize, 4);
+        put(*h, static_cast<std::uint32_t>(name.size()), 2);
+        put(*h, 0, 2);
+        if (isCentral) {
+            put(*h, 0, 2);  // comment length
+            put(*h, 0, 2);  // disk
+            put(*h, 0, 2);  // internal attributes
+            put(*h, 0, 4);  // external attributes
+            put(*h, 0, 4);  // local header offset
+        }
+        *h += name;
+    }
+    put(end, 0x06054B50, 4);
+    put(end, 0, 4);
+    put(end, 1, 2);
+    put(end, 1, 2);
+    put(end, static_cast<std::uint32_t>(central.size()), 4);
+    put(end, static_cast<std::uint32_t>(local.size() + data.size()), 4);
+    put(end, 0, 2);
+    std::ofstream(path, std::ios::binary) << local << data << central << end;
+}
+
 inline std::uint32_t crcOf(const std::vector<std::uint8_t>& bytes) {
     return static_cast<std::uint32_t>(crc32(0L, bytes.data(), static_cast<uInt>(bytes.size())));
+}
+
+inline std::uint32_t crcOf(std::string_view bytes) {
+    return static_cast<std::uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
 // Decodes compressed data of the given coding into memory (exceptions pass through).
