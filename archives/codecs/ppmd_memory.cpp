@@ -44,10 +44,7 @@ const std::array<std::uint8_t, 128> Memory::kUnitsToIndex = makeUnitsToIndex();
 
 Memory::Memory(std::uint32_t size) : bytes_(kAlign + static_cast<size_t>(size), 0), size_(size) { reset(); }
 
-size_t Memory::check(Ref at, size_t length) const {
-    if (at > bytes_.size() || bytes_.size() - at < length) throw DecodeError("model inconsistency (PPMd, memory access)");
-    return at;
-}
+void Memory::outOfBounds() { throw DecodeError("model inconsistency (PPMd, memory access)"); }
 
 void Memory::copyUnits(Ref to, Ref from, unsigned units) {
     const size_t length = bytesOf(units);

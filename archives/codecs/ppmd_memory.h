@@ -81,7 +81,12 @@ private:
     static const std::array<std::uint8_t, kIndexCount> kIndexToUnits;
     static const std::array<std::uint8_t, 128> kUnitsToIndex;
 
-    size_t check(Ref at, size_t length) const;
+    // The one bounds check of the model's memory; a failure means a flaw in the model.
+    size_t check(Ref at, size_t length) const {
+        if (at > bytes_.size() || bytes_.size() - at < length) [[unlikely]] outOfBounds();
+        return at;
+    }
+    [[noreturn]] static void outOfBounds();
     Ref allocUnitsRare(unsigned index);
     Ref removeNode(unsigned index);
     void splitBlock(Ref block, unsigned oldIndex, unsigned newIndex);

@@ -167,17 +167,17 @@ int Model::decodeInEscapes(RangeDecoder& decoder) {
         } while (numStats(minContext_) == numMasked);
 
         const Ref mc = minContext_;
-        std::array<Ref, 256> candidates{};
+        std::array<Ref, 256> candidates;  // filled up to `found`
         unsigned found = 0;
         std::uint32_t hiCnt = 0;
+        // Without branches on the mask: this loop runs over up to 256 states per escape.
         const unsigned unmasked = numStats(mc) - numMasked;
-        for (unsigned i = 0; found != unmasked; ++i) {
-            if (i > numStats(mc)) inconsistent("escape without new symbols");
-            const Ref s = stateAt(stats(mc), i);
-            if (!masked_[symbol(s)]) {
-                hiCnt += freq(s);
-                candidates[found++] = s;
-            }
+        for (Ref s = stats(mc), end = stateAt(s, numStats(mc) + 1); found != unmasked; s += kStateSize) {
+            if (s == end) inconsistent("escape without new symbols");
+            const unsigned keep = masked_[symbol(s)] ? 0u : 1u;
+            hiCnt += freq(s) & (0u - keep);
+            candidates[found] = s;
+            found += keep;
         }
 
         std::uint32_t escFreq = 0;
