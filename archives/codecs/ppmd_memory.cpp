@@ -213,7 +213,7 @@ Ref Memory::shrinkUnits(Ref old, unsigned oldUnits, unsigned newUnits) {
     return old;
 }
 
-void Memory::specialFreeUnit(Ref unit) {
+void Memory::freeSingleUnit(Ref unit) {
     if (unit != unitsStart_) insertNode(unit, 0);
     else unitsStart_ += kUnitSize;
 }

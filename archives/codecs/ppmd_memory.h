@@ -69,7 +69,7 @@ public:
     Ref moveUnitsUp(Ref old, unsigned units);
     void insertNode(Ref node, unsigned index);
     void freeUnits(Ref block, unsigned units) { insertNode(block, unitsToIndex(units)); }
-    void specialFreeUnit(Ref unit);
+    void freeSingleUnit(Ref unit);
     void expandTextArea();
     std::uint32_t usedMemory() const;
 

@@ -1,3 +1,5 @@
+// PPMd variant I model: table set-up, symbol decoding, model updates and memory restoration.
+// The rules follow the compressor exactly; see ppmd_model.h.
 #include "archives/codecs/ppmd_model.h"
 
 #include "archives/codecs/decode_error.h"
@@ -610,7 +612,7 @@ void Model::restoreModel(Ref c1) {
             const Ref s = stats(c);
             setFlags(c, (flags(c) & 0x10) + highFlag(symbol(s)));
             storeState(oneState(c), loadState(s));
-            memory_.specialFreeUnit(s);
+            memory_.freeSingleUnit(s);
             setFreq(oneState(c), (freq(oneState(c)) + 11) >> 3);
         } else {
             refresh(c, (numStats(c) + 3) >> 1, 0);
@@ -650,7 +652,7 @@ Ref Model::cutOff(Ref c, unsigned order) {
             setSuccessor(s, order < maxOrder_ ? cutOff(successor(s), order + 1) : 0);
             if (successor(s) != 0 || order <= 9) return c;
         }
-        memory_.specialFreeUnit(c);
+        memory_.freeSingleUnit(c);
         return 0;
     }
 
@@ -675,7 +677,7 @@ Ref Model::cutOff(Ref c, unsigned order) {
         const Ref s = stats(c);
         if (kept < 0) {
             memory_.freeUnits(s, units);
-            memory_.specialFreeUnit(c);
+            memory_.freeSingleUnit(c);
             return 0;
         }
         if (kept == 0) {
