@@ -1,0 +1,102 @@
+// PPMd (method 98) against 7-Zip: archives 7zz writes at several orders and memory sizes,
+// and streams in "cut off" mode (which 7zz does not write) that 7zz must decode to the input.
+#include "archives/codecs/decode_error.h"
+#include "tests/archives/support/ppmd_test_encoder.h"
+#include "tests/archives/support/tool_archives.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tessaro::archives {
+namespace {
+
+using tessaro::testing::decodeToMemory;
+using tessaro::testing::expectEntriesMatch;
+using tessaro::testing::readBytes;
+using tessaro::testing::runIn;
+using tessaro::testing::TempDir;
+using tessaro::testing::toolAvailable;
+using tessaro::testing::writeSampleInputs;
+
+EntryCoding ppmdCoding(const std::string& data, size_t size) {
+    EntryCoding coding;
+    coding.method = 98;
+    coding.compressedSize = data.size();
+    coding.uncompressedSize = size;
+    return coding;
+}
+
+// With 1 MiB the models of the larger orders run out of memory and restart several times.
+TEST(Ppmd, DecodesSevenZipArchivesAtSeveralOrdersAndMemorySizes) {
+    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TempDir dir;
+    const auto files = writeSampleInputs(dir);
+    for (const std::string options : {"o=2:mem=1m", "o=4:mem=16m", "o=8:mem=1m", "o=16:mem=1m", "o=16:mem=64m"}) {
+        SCOPED_TRACE(options);
+        const std::string name = "7z-" + std::to_string(std::hash<std::string>{}(options)) + ".zip";
+        ASSERT_TRUE(runIn(dir / "in", "7zz a -tzip -mm=PPMd:" + options + " ../" + name + " text.txt binary.bin random.bin tiny.txt"));
+        EXPECT_GE(expectEntriesMatch(dir / name, files), 2);
+    }
+}
+
+TEST(Ppmd, CutOffStreamsDecodeTheSameInSevenZip) {
+    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TempDir dir;
+    const auto files = writeSampleInputs(dir);
+    const std::string input = files.at("text.txt") + files.at("binary.bin");
+    for (const unsigned order : {4u, 16u}) {
+        SCOPED_TRACE(order);
+        const std::string stream = ppmd::EncoderForTests::encode(input, order, 1, ppmd::Restoration::CutOff);
+        tessaro::testing::writeSingleEntryZip((dir / "cut.zip").string(), "cut.bin", 98, stream,
+                                              static_cast<std::uint32_t>(input.size()), tessaro::testing::crcOf(input));
+        ASSERT_TRUE(runIn(dir.path(), "rm -rf out && 7zz x -oout cut.zip"));
+        EXPECT_TRUE(readBytes(dir / "out" / "cut.bin") == input);
+        const auto decoded = decodeToMemory(ppmdCoding(stream, input.size()), stream);
+        EXPECT_TRUE(std::string(decoded.begin(), decoded.end()) == input);
+    }
+}
+
+// Random bytes after a valid header are a stream too: 7-Zip decodes symbols until the data
+// runs into an invalid code; up to there our decoder must produce the very same bytes. This
+// reaches model states that ordinary text and binaries rarely do.
+TEST(Ppmd, RandomStreamsDecodeLikeSevenZip) {
+    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TempDir dir;
+    std::mt19937 random(1234);
+    size_t compared = 0;
+    for (int round = 0; round < 24; ++round) {
+        const unsigned order = round % 3 == 0 ? 2 : round % 3 == 1 ? 6 : 16;
+        const unsigned header = (order - 1) | ((round % 2) << 12);  // 1 MiB, restart or cut off
+        std::string stream{static_cast<char>(header & 0xFF), static_cast<char>(header >> 8)};
+        for (int i = 0; i < 6000; ++i) stream.push_back(static_cast<char>(random()));
+        tessaro::testing::writeSingleEntryZip((dir / "r.zip").string(), "r.bin", 98, stream, 100000, 0);
+        runIn(dir.path(), "rm -rf out && 7zz x -oout r.zip");  // reports the data error it stops at
+        const std::string expected = readBytes(dir / "out" / "r.bin");
+        SCOPED_TRACE(round);
+        const auto decoded = decodeToMemory(ppmdCoding(stream, expected.size()), stream);
+        EXPECT_TRUE(std::string(decoded.begin(), decoded.end()) == expected);
+        compared += expected.size();
+    }
+    EXPECT_GT(compared, 10000u);
+}
+
+TEST(Ppmd, RefusesBadHeadersAndShortStreams) {
+    const std::string text = "a small text, a small text, a small text";
+    const std::string stream = ppmd::EncoderForTests::encode(text, 6, 1, ppmd::Restoration::Restart);
+    auto withHeader = [&](unsigned header) {
+        std::string s = stream;
+        s[0] = static_cast<char>(header & 0xFF);
+        s[1] = static_cast<char>(header >> 8);
+        return s;
+    };
+    EXPECT_THROW(decodeToMemory(ppmdCoding(withHeader(0x0000), text.size()), withHeader(0x0000)), DecodeError);  // order 1
+    EXPECT_THROW(decodeToMemory(ppmdCoding(withHeader(0x2005), text.size()), withHeader(0x2005)), DecodeError);  // freeze
+    EXPECT_THROW(decodeToMemory(ppmdCoding(stream, text.size() + 50), stream), DecodeError);
+    EXPECT_THROW(decodeToMemory(ppmdCoding(stream.substr(0, 8), text.size()), stream.substr(0, 8)), DecodeError);
+    const auto prefix = decodeToMemory(ppmdCoding(stream, 10), stream);
+    EXPECT_EQ(std::string(prefix.begin(), prefix.end()), text.substr(0, 10));
+}
+
+}  // namespace
+}  // namespace tessaro::archives
