@@ -1,0 +1,55 @@
+#include "archives/cab/cab_records.h"
+
+namespace tessaro::archives::cab {
+
+void putU16(std::vector<std::uint8_t>& out, std::uint16_t value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void putU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    putU16(out, static_cast<std::uint16_t>(value));
+    putU16(out, static_cast<std::uint16_t>(value >> 16));
+}
+
+std::uint16_t getU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+
+std::uint32_t getU32(const std::uint8_t* p) { return std::uint32_t{getU16(p)} | std::uint32_t{getU16(p + 2)} << 16; }
+
+void putHeader(std::vector<std::uint8_t>& out, std::uint32_t cabinetSize, std::uint32_t firstFileOffset,
+               std::uint16_t folderCount, std::uint16_t fileCount) {
+    putU32(out, kSignature);
+    putU32(out, 0);  // reserved1
+    putU32(out, cabinetSize);
+    putU32(out, 0);  // reserved2
+    putU32(out, firstFileOffset);
+    putU32(out, 0);  // reserved3
+    out.push_back(kVersionMinor);
+    out.push_back(kVersionMajor);
+    putU16(out, folderCount);
+    putU16(out, fileCount);
+    putU16(out, 0);  // flags: no reserve, no neighbours
+    putU16(out, 0);  // setID
+    putU16(out, 0);  // iCabinet: the first (and only) cabinet of its set
+}
+
+void putFolder(std::vector<std::uint8_t>& out, const FolderRecord& folder) {
+    putU32(out, folder.firstDataOffset);
+    putU16(out, folder.dataBlockCount);
+    putU16(out, folder.compressionType);
+}
+
+void putFile(std::vector<std::uint8_t>& out, const FileRecord& file) {
+    putU32(out, file.size);
+    putU32(out, file.folderOffset);
+    putU16(out, file.folderIndex);
+    putU16(out, file.dosDate);
+    putU16(out, file.dosTime);
+    putU16(out, file.attributes);
+    out.insert(out.end(), file.name.begin(), file.name.end());
+    out.push_back(0);
+}
+
+size_t fileRecordSize(const FileRecord& file) { return kFileFixedSize + file.name.size() + 1; }
+
+}  // namespace tessaro::archives::cab

@@ -1,0 +1,286 @@
+// The Deflate encoder's main loop: match search over hash chains, lazy evaluation, block ends.
+//
+// Match search at a position: the position is entered at the head of its chain, then the chain
+// is walked from the next newest entry. The walk stops at an empty link, at a candidate more
+// than 32,768 bytes back, when the candidate budget is used up (the chain length, a quarter of
+// it once the best length already reaches the ample length), or when the best length reaches
+// the ample length. A candidate counts only when its first two bytes and the two bytes around
+// the current best length match (a cheap filter that never drops a longer match); its common
+// length is then counted eight bytes at a time, and only a strictly longer one replaces the
+// best, so among equal lengths the nearest wins.
+//
+// Main loop, while three or more bytes lie ahead: once per stream, when the block first covers
+// exactly 1,024 bytes and holds no literal 0x00 under the normal preset, the search limits
+// double (text compresses better with a deeper search; binary data with zeros does not pay for
+// it). A block that the last symbol filled is written. Then a match found at the position
+// either replaces the pending one (which becomes a literal) or, when none is found, the pending
+// match is emitted: lazy evaluation by one byte, skipped for matches of the maximum lazy length
+// or more. A 3-byte match more than 4,096 bytes back is not worth its distance code.
+#include "archives/deflate/deflate_encoder.h"
+
+#include "archives/deflate/bit_writer.h"
+#include "archives/deflate/block_buffer.h"
+#include "archives/deflate/block_writer.h"
+#include "archives/deflate/hash_chains.h"
+#include "archives/deflate/input_window.h"
+#include "platform/error.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace tessaro::archives {
+
+using deflate::BitWriter;
+using deflate::BlockBuffer;
+using deflate::BlockForm;
+using deflate::BlockWriter;
+using deflate::HashChains;
+using deflate::InputWindow;
+
+struct DeflateEncoder::State {
+    InputWindow window;
+    HashChains chains;
+    BlockBuffer block;
+    BlockWriter writer;
+    std::vector<std::uint8_t> scratch = std::vector<std::uint8_t>(1 << 14);
+};
+
+namespace {
+
+constexpr unsigned kMaxMatch = 258;
+constexpr unsigned kMaxDistance = 32768;
+constexpr unsigned kStoredPieceMax = 65535;
+constexpr unsigned kFarLength3Distance = 4096;
+constexpr std::uint64_t kDoublingCoverage = 1024;
+
+struct Match {
+    unsigned length = 0;
+    unsigned distance = 0;
+};
+
+inline std::uint16_t load16(const std::uint8_t* p) {
+    std::uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+
+inline std::uint64_t load64(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// Length of the common prefix of a and b, at least `from` (known equal), at most maxLen.
+// Reads up to 7 bytes past maxLen; the window's padding covers that.
+inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b, unsigned from, unsigned maxLen) {
+    unsigned len = from;
+    while (len < maxLen) {
+        const std::uint64_t diff = load64(a + len) ^ load64(b + len);
+        if (diff != 0) {
+            len += static_cast<unsigned>(std::countr_zero(diff)) >> 3;  // little-endian host
+            return std::min(len, maxLen);
+        }
+        len += 8;
+    }
+    return maxLen;
+}
+
+class StreamEncoder {
+public:
+    StreamEncoder(DeflateEncoder::State& state, const DeflateSettings& settings, ByteSink& sink)
+        : s_(state), settings_(settings), out_(sink) {
+        loadLimits();
+    }
+
+    std::uint32_t run(ByteSource& source, std::span<const std::uint8_t> history) {
+        InputWindow& window = s_.window;
+        window.start(source, history, (settings_.options() & DeflateSettings::kAdler32) != 0);
+        s_.chains.reset();
+        s_.block.reset();
+        std::size_t pos = window.historySize();
+        blockStart_ = pos;
+        std::size_t insertNext = 0;
+        unsigned pendingLen = 0;
+        unsigned pendingDist = 0;
+        bool doublingChecked = false;
+
+        for (;;) {
+            if (window.slideIfDue(pos)) {
+                s_.chains.rebase(InputWindow::kSlack);
+                insertNext -= InputWindow::kSlack;
+            }
+            const std::uint8_t* buf = window.data();
+            const std::size_t end = window.end();
+            if (end - pos < 3) break;
+
+            if (!doublingChecked && s_.block.covered() == kDoublingCoverage) {
+                doublingChecked = true;
+                if (settings_.presetLetter() == 'n' && !s_.block.hasZeroLiteral()) {
+                    settings_.doubleSearchLimits();
+                    loadLimits();
+                }
+            }
+            if (s_.block.full()) writeBlock(false);
+
+            while (insertNext < pos) s_.chains.insert(buf, insertNext++);
+            Match m = search(buf, pos, end, pendingLen);
+            insertNext = pos + 1;
+            s_.chains.prefetch(buf, pos + 4);  // reads at most 3 bytes past the data: padding
+            if (m.length == 3 && m.distance > kFarLength3Distance) m.length = 0;
+
+            if (m.length != 0) {
+                if (pendingLen != 0) s_.block.addLiteral(buf[pos - 1]);
+                pendingLen = m.length;
+                pendingDist = m.distance;
+                ++pos;
+                if (pendingLen >= maxLazy_) {
+                    s_.block.addMatch(pendingLen, pendingDist);
+                    pos += pendingLen - 1;
+                    pendingLen = 0;
+                }
+            } else if (pendingLen != 0) {
+                // The pending match started one byte back.
+                s_.block.addMatch(pendingLen, pendingDist);
+                pos += pendingLen - 1;
+                pendingLen = 0;
+            } else {
+                s_.block.addLiteral(buf[pos]);
+                ++pos;
+            }
+        }
+
+        // One or two bytes left: a pending match (of length 3) covers them, else literals.
+        if (pendingLen != 0) {
+            s_.block.addMatch(pendingLen, pendingDist);
+        } else {
+            const std::uint8_t* buf = window.data();
+            for (; pos < window.end(); ++pos) s_.block.addLiteral(buf[pos]);
+        }
+        writeBlock(true);
+        out_.finish();
+        return window.checksum();
+    }
+
+private:
+    void loadLimits() {
+        ample_ = settings_.ampleLength();
+        chain_ = settings_.chainLength();
+        maxLazy_ = settings_.effectiveMaxLazyLength();
+    }
+
+    Match search(const std::uint8_t* buf, std::size_t pos, std::size_t end, unsigned pendingLen) {
+        unsigned candidate = s_.chains.insert(buf, pos);
+        const unsigned maxLen = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, end - pos));
+        const unsigned ample = std::min(ample_, maxLen);
+        if (pendingLen != 0 && maxLen < pendingLen) return {};
+        unsigned best = pendingLen != 0 ? pendingLen : 2;
+        if (best >= maxLen) return {};  // nothing can be longer
+        unsigned budget = best < ample ? chain_ : chain_ / 4;
+        // Entries hold index + 1; a candidate is inside the window when entry > limit.
+        const std::size_t limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
+        const std::uint8_t* scan = buf + pos;
+        const std::uint16_t head2 = load16(scan);
+        std::uint16_t tail2 = load16(scan + best - 1);
+        unsigned distance = 0;
+        while (candidate > limit) {
+            const std::size_t c = candidate - 1;
+            const std::uint8_t* match = buf + c;
+            if (load16(match + best - 1) == tail2 && load16(match) == head2) {
+                const unsigned len = commonLength(scan, match, 2, maxLen);
+                if (len > best) {
+                    best = len;
+                    distance = static_cast<unsigned>(pos - c);
+                    if (best >= ample) break;
+                    tail2 = load16(scan + best - 1);
+                }
+            }
+            if (--budget == 0) break;
+            // The candidate 32,768 bytes back shares its link slot with pos, which now holds
+            // pos's own link; every older one lies outside the window.
+            if (c + kMaxDistance == pos) break;
+            candidate = s_.chains.next(c);
+        }
+        if (distance == 0) return {};
+        return {best, distance};
+    }
+
+    void writeBlock(bool final) {
+        const BlockBuffer& block = s_.block;
+        switch (s_.writer.choose(block, settings_.options())) {
+            case BlockForm::Fixed: s_.writer.writeFixed(block, final, out_); break;
+            case BlockForm::Dynamic: s_.writer.writeDynamic(block, final, out_); break;
+            case BlockForm::Stored: writeStored(final); break;
+        }
+        blockStart_ += block.covered();
+        s_.block.reset();
+    }
+
+    // Stored pieces of at most 65,535 bytes, taken from the window while the block's bytes are
+    // still there, otherwise read again from the source.
+    void writeStored(bool final) {
+        std::uint64_t remaining = s_.block.covered();
+        const InputWindow& window = s_.window;
+        if (remaining == 0) {
+            BlockWriter::writeStoredHeader(out_, 0, final);
+            return;
+        }
+        if (blockStart_ >= window.bufferStart()) {
+            const std::uint8_t* p = window.data() + (blockStart_ - window.bufferStart());
+            while (remaining > 0) {
+                const unsigned n = static_cast<unsigned>(std::min<std::uint64_t>(remaining, kStoredPieceMax));
+                remaining -= n;
+                BlockWriter::writeStoredHeader(out_, n, final && remaining == 0);
+                out_.putBytes({p, n});
+                p += n;
+            }
+            return;
+        }
+        ByteSource& source = window.source();
+        const std::uint64_t resume = source.position();
+        source.seek(window.sourceOffset(blockStart_));
+        while (remaining > 0) {
+            unsigned n = static_cast<unsigned>(std::min<std::uint64_t>(remaining, kStoredPieceMax));
+            remaining -= n;
+            BlockWriter::writeStoredHeader(out_, n, final && remaining == 0);
+            while (n > 0) {
+                const std::size_t part = std::min<std::size_t>(n, s_.scratch.size());
+                if (source.readFully({s_.scratch.data(), part}) != part)
+                    throw Error("The file changed while it was being compressed");
+                out_.putBytes({s_.scratch.data(), part});
+                n -= static_cast<unsigned>(part);
+            }
+        }
+        source.seek(resume);
+    }
+
+    DeflateEncoder::State& s_;
+    DeflateSettings settings_;  // this stream's own copy
+    BitWriter out_;
+    unsigned ample_ = 0;
+    unsigned chain_ = 0;
+    unsigned maxLazy_ = 0;
+    std::uint64_t blockStart_ = 0;  // stream index of the block's first byte
+};
+
+}  // namespace
+
+DeflateEncoder::DeflateEncoder() : state_(std::make_unique<State>()) {}
+DeflateEncoder::~DeflateEncoder() = default;
+
+std::uint32_t DeflateEncoder::encode(ByteSource& source, ByteSink& sink, const DeflateSettings& settings) {
+    return StreamEncoder(*state_, settings, sink).run(source, {});
+}
+
+std::uint32_t DeflateEncoder::encodeFrame(std::span<const std::uint8_t> history, std::span<const std::uint8_t> chunk,
+                                          ByteSink& sink, const DeflateSettings& settings) {
+    MemorySource source(chunk);
+    return StreamEncoder(*state_, settings, sink).run(source, history);
+}
+
+std::uint32_t deflateStream(ByteSource& source, ByteSink& sink, const DeflateSettings& settings) {
+    DeflateEncoder encoder;
+    return encoder.encode(source, sink, settings);
+}
+
+}  // namespace tessaro::archives

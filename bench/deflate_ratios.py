@@ -1,0 +1,32 @@
+#!/usr/bin/env python3
+"""Turns deflate_bench JSON output into the ratio table of docs/performance.md.
+
+Run:  build/default/bench/deflate_bench --benchmark_repetitions=5 \
+          --benchmark_enable_random_interleaving=true --benchmark_format=json > out.json
+      bench/deflate_ratios.py out.json
+
+Each figure takes the best repetition (the least disturbed by other load on the machine), and
+every ratio compares two figures of the same run: ours / zlib.
+"""
+import json
+import sys
+from collections import defaultdict
+
+best = defaultdict(float)
+ratio = {}
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b.get("run_type") != "iteration":
+        continue
+    name = b["run_name"] if "run_name" in b else b["name"]
+    best[name] = max(best[name], b["bytes_per_second"])
+    if "ratio" in b:
+        ratio[name] = b["ratio"]
+
+print("| input | encoder MB/s (zlib-6) | encoder speed ratio | size ratio (ours / zlib-6) | decoder MB/s (zlib) | decoder speed ratio |")
+print("|---|---|---|---|---|---|")
+for inp in ["xml", "pdf", "image16", "random"]:
+    eo, ez = best[f"Encode/ours/{inp}"], best[f"Encode/zlib6/{inp}"]
+    do, dz = best[f"Decode/ours/{inp}"], best[f"Decode/zlib/{inp}"]
+    so, sz = ratio[f"Encode/ours/{inp}"], ratio[f"Encode/zlib6/{inp}"]
+    print(f"| {inp} | {eo/1e6:.0f} ({ez/1e6:.0f}) | {eo/ez:.2f}x | {so:.4f} / {sz:.4f} = {so/sz:.3f} | "
+          f"{do/1e6:.0f} ({dz/1e6:.0f}) | {do/dz:.2f}x |")

@@ -1,0 +1,303 @@
+// The cabinet builder component: what AddFolder and AddFile collect, how Compress reports,
+// and the cabinets it leaves behind (read back with our reader and checked by cabextract).
+#include "archives/cab/cab_folder_scan.h"
+#include "archives/cab/cab_support.h"
+#include "archives/cab/cabinet_reader.h"
+#include "tests/archives/cab/cab_test_support.h"
+#include "tests/support/recording_port.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaro::archives::cab {
+namespace {
+
+namespace fs = std::filesystem;
+using tessaro::testing::RecordingPort;
+using tessaro::testing::TempDir;
+
+std::vector<std::string> storedNames(const fs::path& cabinet) {
+    std::vector<std::string> names;
+    const CabinetReader reader(cabinet);
+    for (const auto& e : reader.entries()) names.push_back(e.rawName);
+    return names;
+}
+
+std::string contentOf(const fs::path& cabinet, const std::string& name) {
+    CabinetReader reader(cabinet);
+    for (size_t i = 0; i < reader.entries().size(); ++i)
+        if (reader.entries()[i].rawName == name) {
+            MemorySink sink;
+            reader.extract(i, sink);
+            return sink.str();
+        }
+    return "<missing>";
+}
+
+std::string mask(const TempDir& dir, const std::string& sub = "") { return (dir.path() / sub).string() + "/*.*"; }
+
+bool leftovers(const fs::path& folder) {
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename().string().find(".part") != std::string::npos) return true;
+    return false;
+}
+
+// ---- Collecting files ----
+
+TEST(CabAddFolder, TakesFilesInNameOrderAndSkipsDotNamesFoldersAndSpecialFiles) {
+    TempDir dir;
+    dir.write("in/b.pdf", "bbb");
+    dir.write("in/a.pdf", "aa");
+    dir.write("in/.secret", "s");
+    dir.write("in/sub/c.txt", "c");
+    ASSERT_EQ(tessaro::testing::runCommand("mkfifo " + tessaro::testing::shellQuote(dir / "in/pipe")).status, 0);
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"));
+    ASSERT_EQ(cab.FileCount(), 2);
+    EXPECT_EQ(cab.Item(0).ShortFileName(), "a.pdf");
+    EXPECT_EQ(cab.Item(1).ShortFileName(), "b.pdf");
+    EXPECT_EQ(cab.Item(0).FileName, (dir / "in/a.pdf").string());
+    EXPECT_EQ(cab.Item(0).FileSize, 2);
+    EXPECT_EQ(cab.Item(0).DestinationPath, "");
+    EXPECT_GT(cab.Item(0).FileDate, 40000.0);  // a date after 2009
+    // Pending messages run before each entry: .secret, a.pdf, b.pdf, pipe, sub.
+    EXPECT_EQ(port.pendingMessageCalls, 5);
+
+    cab.FileName = (dir / "out.cab").string();
+    EXPECT_TRUE(cab.Compress());
+    EXPECT_EQ(storedNames(dir / "out.cab"), (std::vector<std::string>{"a.pdf", "b.pdf"}));
+}
+
+TEST(CabAddFolder, RecursesWithDestinationPathsOnlyWhenAsked) {
+    TempDir dir;
+    dir.write("in/a.txt", "a");
+    dir.write("in/sub/c.txt", "c");
+    dir.write("in/sub/deeper/d.txt", "d");
+    dir.write("in/sub/.hidden/e.txt", "e");
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"), "", true);
+    cab.AddFolder(mask(dir, "in"), "dst", true);
+    cab.AddFolder(mask(dir, "in"), "dst2\\");
+    cab.AddFolder("   ");
+    cab.FileName = (dir / "out.cab").string();
+    ASSERT_TRUE(cab.Compress());
+    EXPECT_EQ(storedNames(dir / "out.cab"),
+              (std::vector<std::string>{"a.txt", "sub\\c.txt", "sub\\deeper\\d.txt", "dst\\a.txt", "dst\\sub\\c.txt",
+                                        "dst\\sub\\deeper\\d.txt", "dst2\\a.txt"}));
+    EXPECT_EQ(contentOf(dir / "out.cab", "dst\\sub\\deeper\\d.txt"), "d");
+}
+
+TEST(CabAddFolder, MatchesMasksLikeWindows) {
+    EXPECT_TRUE(matchesMask("README", "*.*"));
+    EXPECT_TRUE(matchesMask("Report.PDF", "*.pdf"));
+    EXPECT_TRUE(matchesMask("a1.txt", "a?.t*"));
+    EXPECT_FALSE(matchesMask("a12.txt", "a?.txt"));
+    EXPECT_FALSE(matchesMask("x.pdf", ""));
+    EXPECT_FALSE(matchesMask("x.pdfx", "*.pdf"));
+}
+
+TEST(CabAddFile, KeepsTheDestinationPathExactlyAsGiven) {
+    TempDir dir;
+    const auto c = dir.write("c.txt", "see");
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFile(c.string(), "x");
+    cab.AddFile(c.string(), "x\\");
+    cab.AddFile((dir / "missing.txt").string(), "");
+    EXPECT_EQ(cab.Item(0).FileSize, 3);
+    EXPECT_EQ(cab.Item(2).FileSize, -1);
+    EXPECT_EQ(cab.Item(2).FileDate, 0.0);
+    cab.FileName = (dir / "out.cab").string();
+    EXPECT_TRUE(cab.Compress());
+    EXPECT_EQ(cab.LastError(), 1);  // the missing file
+    EXPECT_EQ(storedNames(dir / "out.cab"), (std::vector<std::string>{"xc.txt", "x\\c.txt"}));
+}
+
+TEST(CabItems, LookupSelectionAndCurrentSizes) {
+    TempDir dir;
+    const auto a = dir.write("a.txt", "12345");
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFile(a.string(), "");
+    cab.AddFile((dir / "A.txt").string(), "");
+    cab.AddFile(dir.path().string(), "");
+    EXPECT_EQ(cab.ItemByName(a.string()), &cab.Item(0));
+    EXPECT_EQ(cab.ItemByName((dir / "A.TXT").string()), nullptr);
+    cab.Item(1).Selected = true;
+    EXPECT_EQ(cab.Items.SelCount(), 1);
+
+    dir.write("a.txt", "1234567");
+    EXPECT_EQ(cab.OriginalFileSize(), 7);
+    EXPECT_EQ(cab.Item(0).FileSize, 7);
+    EXPECT_EQ(cab.Item(1).FileSize, -1);
+    EXPECT_EQ(cab.Item(2).FileSize, -1);  // a folder
+    cab.Reset();
+    EXPECT_EQ(cab.FileCount(), 0);
+}
+
+// ---- Compress ----
+
+TEST(CabCompress, ReportsRunningTotalsAndStartFinishAndCanRunTwice) {
+    TempDir dir;
+    dir.write("in/a.bin", tessaro::testing::randomBytes(50000, 1));
+    dir.write("in/b.txt", tessaro::testing::textLikeBytes(90000, 2));
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"));
+    std::vector<std::string> events;
+    std::int64_t lastSource = 0, lastCab = 0;
+    cab.OnStart = [&](TCustomCabComponent&) { events.push_back("start"); };
+    cab.OnFinish = [&](TCustomCabComponent&) { events.push_back("finish"); };
+    cab.OnProgress = [&](TCustomCabComponent&, const std::string& name, std::int32_t index, std::int64_t source, std::int64_t cabSize) {
+        EXPECT_GE(source, lastSource);
+        EXPECT_GE(cabSize, lastCab);
+        EXPECT_EQ(name, cab.Item(index).FileName);
+        lastSource = source;
+        lastCab = cabSize;
+    };
+    for (const char* name : {"one.cab", "two.cab"}) {
+        cab.FileName = (dir / name).string();
+        port.pendingMessageCalls = 0;
+        ASSERT_TRUE(cab.Compress());
+        EXPECT_EQ(port.pendingMessageCalls, 2);  // before each file
+        EXPECT_EQ(cab.SourceFileSize(), 140000);
+        EXPECT_EQ(lastSource, 140000);
+        EXPECT_EQ(lastCab, cab.CompressedFileSize());
+        EXPECT_EQ(cab.LastError(), 0);
+        lastSource = lastCab = 0;
+    }
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "finish", "start", "finish"}));
+    EXPECT_EQ(storedNames(dir / "one.cab"), storedNames(dir / "two.cab"));
+    EXPECT_EQ(tessaro::testing::readBytes(dir / "one.cab"), tessaro::testing::readBytes(dir / "two.cab"));
+}
+
+TEST(CabCompress, AVanishedFileIsReportedAndTheRestStillWritten) {
+    TempDir dir;
+    dir.write("in/a.txt", "aaa");
+    dir.write("in/b.txt", "bbb");
+    dir.write("in/c.txt", "ccc");
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"));
+    fs::remove(dir / "in/b.txt");
+    std::vector<std::uint16_t> errors;
+    cab.OnError = [&](TCustomCabComponent&, std::uint16_t code) { errors.push_back(code); };
+    cab.FileName = (dir / "out.cab").string();
+    EXPECT_TRUE(cab.Compress());
+    EXPECT_EQ(errors, (std::vector<std::uint16_t>{1}));
+    EXPECT_EQ(cab.LastError(), 1);
+    EXPECT_EQ(storedNames(dir / "out.cab"), (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_EQ(contentOf(dir / "out.cab", "c.txt"), "ccc");
+    const auto check = tessaro::testing::runCommand("cabextract -t " + tessaro::testing::shellQuote(dir / "out.cab"));
+    EXPECT_EQ(check.status, 0) << check.output;
+}
+
+TEST(CabCompress, ACabinetThatCannotBeCreatedReportsCode6AndLeavesNothing) {
+    TempDir dir;
+    dir.write("in/a.txt", "aaa");
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"));
+    cab.FileName = (dir / "no/such/folder/out.cab").string();
+    EXPECT_FALSE(cab.Compress());
+    EXPECT_EQ(cab.LastError(), 6);
+
+    // A folder in the way of the name: the partial file beside it is removed again.
+    fs::create_directories(dir / "blocked.cab/inner");
+    cab.FileName = (dir / "blocked.cab").string();
+    EXPECT_FALSE(cab.Compress());
+    EXPECT_EQ(cab.LastError(), 6);
+    EXPECT_FALSE(leftovers(dir.path()));
+
+    // An existing cabinet survives a failed rebuild untouched.
+    cab.FileName = (dir / "keep.cab").string();
+    ASSERT_TRUE(cab.Compress());
+    const std::string before = tessaro::testing::readBytes(dir / "keep.cab");
+    cab.CompressionType = cctLZX;
+    EXPECT_FALSE(cab.Compress());
+    EXPECT_EQ(cab.LastError(), 5);
+    EXPECT_EQ(tessaro::testing::readBytes(dir / "keep.cab"), before);
+}
+
+TEST(CabCompress, RaisesECabErrorWhenAskedAndStillFinishes) {
+    TempDir dir;
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFile((dir / "gone.txt").string(), "");
+    cab.FileName = (dir / "out.cab").string();
+    cab.RaiseExceptions = true;
+    int finished = 0;
+    cab.OnFinish = [&](TCustomCabComponent&) { ++finished; };
+    try {
+        cab.Compress();
+        FAIL() << "no ECabError";
+    } catch (const ECabError& e) {
+        EXPECT_EQ(std::string(e.what()), "Error opening source file");
+        EXPECT_EQ(e.code(), 1);
+    }
+    EXPECT_EQ(finished, 1);
+    EXPECT_FALSE(fs::exists(dir / "out.cab"));
+    EXPECT_FALSE(leftovers(dir.path()));
+}
+
+TEST(CabCompress, NamesOutsideCodePage950CannotBeStored) {
+    TempDir dir;
+    const auto odd = dir.write("smile\xF0\x9F\x98\x80.txt", "x");
+    const auto big5 = dir.write("病歷.txt", "y");
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFile(odd.string(), "");
+    cab.AddFile(big5.string(), "");
+    cab.FileName = (dir / "out.cab").string();
+    EXPECT_TRUE(cab.Compress());
+    EXPECT_EQ(cab.LastError(), 1);
+    const CabinetReader reader(dir / "out.cab");
+    ASSERT_EQ(reader.entries().size(), 1u);
+    EXPECT_EQ(reader.entries()[0].rawName, "\xAF\x66\xBE\xFA.txt");  // Big5 bytes, no UTF-8 flag
+    EXPECT_EQ(reader.entries()[0].name, "病歷.txt");
+    EXPECT_EQ(reader.entries()[0].attributes & 0x80, 0);
+}
+
+TEST(CabCompress, SurvivesTheListBeingEmptiedWhileMessagesRun) {
+    struct ResettingPort : RecordingPort {
+        TCabCompress* cab = nullptr;
+        void processPendingMessages() override {
+            RecordingPort::processPendingMessages();
+            if (cab && pendingMessageCalls == 2) cab->Reset();
+        }
+    };
+    TempDir dir;
+    dir.write("in/a.txt", "a");
+    dir.write("in/b.txt", "b");
+    dir.write("in/c.txt", "c");
+    ResettingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"));
+    port.pendingMessageCalls = 0;
+    port.cab = &cab;
+    cab.FileName = (dir / "out.cab").string();
+    EXPECT_TRUE(cab.Compress());
+    EXPECT_EQ(storedNames(dir / "out.cab"), (std::vector<std::string>{"a.txt"}));
+}
+
+TEST(CabCompress, CompressionWordsAndErrorTexts) {
+    RecordingPort port;
+    TCabCompress cab(port);
+    EXPECT_EQ(cab.GetCompType(), 1);
+    cab.CompressionType = cctNone;
+    EXPECT_EQ(cab.GetCompType(), 0);
+    cab.CompressionType = cctLZX;
+    EXPECT_EQ(cab.GetCompType(), 3 + 256 * 21);
+    cab.CompressionLZXLevel = cllLowest;
+    EXPECT_EQ(cab.GetCompType(), 3 + 256 * 15);
+    EXPECT_EQ(cabErrorText(0), "No error");
+    EXPECT_EQ(cabErrorText(6), "Cabinet file could bot be created");
+    EXPECT_EQ(cabErrorText(8), "Compression error");
+    EXPECT_EQ(cabErrorText(9), "Unknown error code");
+    EXPECT_EQ(cabErrorText(400), "Unknown error code");
+}
+
+}  // namespace
+}  // namespace tessaro::archives::cab
