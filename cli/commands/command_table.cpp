@@ -12,6 +12,12 @@ std::span<const Command> allCommands() {
          "Exit status 1, with the not-found message on standard error, when the case is\n"
          "missing or incomplete.\n",
          runLookup},
+        {"cab", "build a cabinet from a folder's files",
+         "usage: tessaro-cli cab CABINET FOLDER\n\n"
+         "Packs the files directly inside FOLDER (no sub-folders; names beginning with \".\"\n"
+         "are skipped) into one MSZIP cabinet CABINET, as the production run does.\n"
+         "Exit status 1 with the error's text when a file or the cabinet fails.\n",
+         runCab},
     };
     return kCommands;
 }
