@@ -111,17 +111,30 @@ std::string encodeCodePage(std::string_view text, CodePage codePage) {
     return out;
 }
 
-bool representableInCodePage(std::string_view text, CodePage codePage) {
+namespace {
+
+// Encodes without any substitute; true when no character was left unmapped.
+bool encodesWithoutSubstitute(std::string_view text, CodePage codePage, bool allowFallbacks) {
     if (text.empty()) return true;
     Converter conv = openConverter(codePage);
     UErrorCode err = U_ZERO_ERROR;
-    ucnv_setFallback(conv.get(), false);
+    ucnv_setFallback(conv.get(), allowFallbacks);
     ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
     const std::u16string wide = toUtf16(text);
     std::string out(wide.size() * 4 + 4, '\0');
     ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()),
                     reinterpret_cast<const UChar*>(wide.data()), static_cast<int32_t>(wide.size()), &err);
     return U_SUCCESS(err) && wide.find(u'\uFFFD') == std::u16string::npos;
+}
+
+}  // namespace
+
+bool representableInCodePage(std::string_view text, CodePage codePage) {
+    return encodesWithoutSubstitute(text, codePage, false);
+}
+
+bool encodableWithBestFit(std::string_view text, CodePage codePage) {
+    return encodesWithoutSubstitute(text, codePage, true);
 }
 
 bool isDoubleByteCodePage(CodePage codePage) {

@@ -38,6 +38,10 @@ std::string encodeCodePage(std::string_view text, CodePage codePage = kAnsiCodeP
 // True when every character of `text` has an exact (round-trip) mapping in `codePage`.
 bool representableInCodePage(std::string_view text, CodePage codePage = kAnsiCodePage);
 
+// True when every character of `text` maps into `codePage` exactly or by a best-fit
+// mapping, so that encoding needs no default character.
+bool encodableWithBestFit(std::string_view text, CodePage codePage = kAnsiCodePage);
+
 // True when `codePage` is a double-byte code page whose lead bytes start two-byte characters.
 bool isDoubleByteCodePage(CodePage codePage);
 

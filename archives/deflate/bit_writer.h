@@ -17,7 +17,15 @@ namespace tessaro::archives::deflate {
 
 class BitWriter {
 public:
-    explicit BitWriter(ByteSink& sink) : sink_(sink), buffer_(kBufferSize + 8) {}
+    static constexpr std::size_t kBufferSize = 1 << 16;
+    static constexpr std::size_t kStorage = kBufferSize + 8;  // room for the last 8-byte store
+
+    // `storage` (kStorage bytes) is the caller's, so that many short streams (cabinet frames)
+    // do not each allocate their own.
+    BitWriter(ByteSink& sink, std::vector<std::uint8_t>& storage) : sink_(sink) {
+        storage.resize(kStorage);
+        buffer_ = storage.data();
+    }
 
     void put(std::uint64_t bits, unsigned count) {
         accumulator_ |= bits << filled_;
@@ -27,7 +35,7 @@ public:
     // Moves the whole bytes of the accumulator into the buffer.
     void flushBits() {
         std::uint64_t a = accumulator_;
-        std::memcpy(buffer_.data() + used_, &a, 8);  // little-endian host assumed
+        std::memcpy(buffer_ + used_, &a, 8);  // little-endian host assumed
         used_ += filled_ >> 3;
         accumulator_ = (filled_ >= 64) ? 0 : (accumulator_ >> (filled_ & ~7u));
         filled_ &= 7;
@@ -44,7 +52,7 @@ public:
     void putBytes(std::span<const std::uint8_t> bytes) {
         while (!bytes.empty()) {
             const std::size_t n = std::min(bytes.size(), kBufferSize - used_);
-            std::memcpy(buffer_.data() + used_, bytes.data(), n);
+            std::memcpy(buffer_ + used_, bytes.data(), n);
             used_ += n;
             bytes = bytes.subspan(n);
             if (used_ >= kBufferSize) drain();
@@ -58,16 +66,14 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBufferSize = 1 << 16;
-
     void drain() {
         if (used_ == 0) return;
-        sink_.write({buffer_.data(), used_});
+        sink_.write({buffer_, used_});
         used_ = 0;
     }
 
     ByteSink& sink_;
-    std::vector<std::uint8_t> buffer_;
+    std::uint8_t* buffer_;
     std::size_t used_ = 0;
     std::uint64_t accumulator_ = 0;
     unsigned filled_ = 0;

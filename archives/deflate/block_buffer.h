@@ -2,9 +2,10 @@
 // block writer need: symbol frequencies, literal and match counts, the input bytes covered
 // and the extra bits of the distance codes used.
 //
-// Symbols are kept as two parallel arrays (a byte: literal or length − 3; a distance, 0 for a
-// literal), three bytes per symbol. The block ends before 32,768 symbols plus the few that the
-// encoder may add after the block has filled up, so the arrays have a fixed size.
+// Each symbol is one 32-bit word: the literal byte or length − 3 in the low 8 bits, the
+// distance (0 for a literal) in the high 16. (A word store, unlike a byte store, cannot alias
+// the counters, which then stay in registers.) The block ends before 32,768 symbols plus the
+// few that the encoder may add after the block has filled up, so the array has a fixed size.
 #pragma once
 
 #include "archives/deflate/deflate_format.h"
@@ -47,7 +48,7 @@ class BlockBuffer {
 public:
     static constexpr std::size_t kCapacity = 32768 + 16;
 
-    BlockBuffer() : litLen_(kCapacity), dist_(kCapacity) { reset(); }
+    BlockBuffer() : symbolWords_(kCapacity) { reset(); }
 
     void reset() {
         litFreq_.fill(0);
@@ -60,8 +61,7 @@ public:
     }
 
     void addLiteral(std::uint8_t byte) {
-        litLen_[symbols_] = byte;
-        dist_[symbols_] = 0;
+        symbolWords_[symbols_] = byte;
         ++symbols_;
         ++literals_;
         ++litFreq_[byte];
@@ -71,8 +71,7 @@ public:
 
     void addMatch(unsigned length, unsigned distance) {
         const unsigned dcode = kMatchCodes.distance(distance);
-        litLen_[symbols_] = static_cast<std::uint8_t>(length - kMinMatch);
-        dist_[symbols_] = static_cast<std::uint16_t>(distance);
+        symbolWords_[symbols_] = (length - kMinMatch) | distance << 16;
         ++symbols_;
         ++matches_;
         ++litFreq_[257 + kMatchCodes.lengthCode[length - kMinMatch]];
@@ -90,8 +89,8 @@ public:
     bool hasZeroLiteral() const { return litFreq_[0] != 0; }
     const std::array<std::uint32_t, kLiteralLengthCodes>& literalLengthFreqs() const { return litFreq_; }
     const std::array<std::uint32_t, kDistanceCodes>& distanceFreqs() const { return distFreq_; }
-    std::uint8_t litLen(std::size_t i) const { return litLen_[i]; }
-    std::uint16_t distance(std::size_t i) const { return dist_[i]; }
+    std::uint8_t litLen(std::size_t i) const { return static_cast<std::uint8_t>(symbolWords_[i]); }
+    std::uint16_t distance(std::size_t i) const { return static_cast<std::uint16_t>(symbolWords_[i] >> 16); }
 
 private:
     // A block is full at a multiple of 8,192 symbols when it has fewer matches than literals and
@@ -99,14 +98,14 @@ private:
     // have settled and a fresh code may pay off), or when its match or symbol count exceeds
     // 32,767.
     bool fullNow() const {
-        if (matches_ > 32767 || symbols_ > 32767) return true;
-        if (symbols_ % 8192 != 0 || matches_ >= literals_) return false;
+        if (symbols_ % 8192 != 0) return symbols_ > 32767;  // matches never outnumber symbols
+        if (symbols_ > 32767) return true;
+        if (matches_ >= literals_) return false;
         const std::uint64_t estimate = (13 * std::uint64_t(matches_) + 8 * std::uint64_t(literals_) + distanceExtraBits_) / 8;
         return estimate < covered_ / 2;
     }
 
-    std::vector<std::uint8_t> litLen_;
-    std::vector<std::uint16_t> dist_;
+    std::vector<std::uint32_t> symbolWords_;
     std::array<std::uint32_t, kLiteralLengthCodes> litFreq_{};
     std::array<std::uint32_t, kDistanceCodes> distFreq_{};
     std::size_t symbols_ = 0;

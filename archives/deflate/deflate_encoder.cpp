@@ -44,6 +44,7 @@ struct DeflateEncoder::State {
     BlockBuffer block;
     BlockWriter writer;
     std::vector<std::uint8_t> scratch = std::vector<std::uint8_t>(1 << 14);
+    std::vector<std::uint8_t> output = std::vector<std::uint8_t>(BitWriter::kStorage);
 };
 
 namespace {
@@ -89,7 +90,7 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b, unsig
 class StreamEncoder {
 public:
     StreamEncoder(DeflateEncoder::State& state, const DeflateSettings& settings, ByteSink& sink)
-        : s_(state), settings_(settings), out_(sink) {
+        : s_(state), settings_(settings), out_(sink, state.output) {
         loadLimits();
     }
 
@@ -126,7 +127,6 @@ public:
             while (insertNext < pos) s_.chains.insert(buf, insertNext++);
             Match m = search(buf, pos, end, pendingLen);
             insertNext = pos + 1;
-            s_.chains.prefetch(buf, pos + 4);  // reads at most 3 bytes past the data: padding
             if (m.length == 3 && m.distance > kFarLength3Distance) m.length = 0;
 
             if (m.length != 0) {
@@ -170,7 +170,8 @@ private:
     }
 
     Match search(const std::uint8_t* buf, std::size_t pos, std::size_t end, unsigned pendingLen) {
-        unsigned candidate = s_.chains.insert(buf, pos);
+        std::uint64_t newest = s_.chains.insert(buf, pos);
+        s_.chains.prefetch(buf, pos + 2);  // reads at most 4 bytes past the data: padding
         const unsigned maxLen = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, end - pos));
         const unsigned ample = std::min(ample_, maxLen);
         if (pendingLen != 0 && maxLen < pendingLen) return {};
@@ -183,6 +184,8 @@ private:
         const std::uint16_t head2 = load16(scan);
         std::uint16_t tail2 = load16(scan + best - 1);
         unsigned distance = 0;
+        unsigned fromWord = HashChains::kNewest;  // candidates still to take from `newest`
+        unsigned candidate = static_cast<unsigned>(newest & 0xFFFF);
         while (candidate > limit) {
             const std::size_t c = candidate - 1;
             const std::uint8_t* match = buf + c;
@@ -196,6 +199,12 @@ private:
                 }
             }
             if (--budget == 0) break;
+            if (fromWord > 1) {
+                --fromWord;
+                newest >>= 16;
+                candidate = static_cast<unsigned>(newest & 0xFFFF);
+                continue;
+            }
             // The candidate 32,768 bytes back shares its link slot with pos, which now holds
             // pos's own link; every older one lies outside the window.
             if (c + kMaxDistance == pos) break;

@@ -148,15 +148,21 @@ private:
         std::size_t left = length;
         std::uint8_t* buf = out_.begin();
         while (left > 0) {
-            if (pos_ > out_.lastSafeIndex()) pos_ = out_.makeRoom(pos_);
+            // A window's worth or more goes to the buffer's start: it is its own history, so
+            // nothing needs to move down.
+            const bool wholeWindow = left >= out_.window() && out_.limitIndex() - pos_ >= left;
+            if (wholeWindow) pos_ = out_.restart(pos_);
+            else if (pos_ > out_.lastSafeIndex()) pos_ = out_.makeRoom(pos_);
             const std::uint64_t allowed = out_.limitIndex() - pos_;
             if (allowed == 0) fail("more data than the declared size", "stored block");
-            const std::size_t n = static_cast<std::size_t>(
-                std::min<std::uint64_t>({left, out_.size() - pos_, allowed}));
-            const std::size_t got = in_.takeBytes(buf + pos_, n);
-            if (got == 0) in_.failEndOfData();
-            pos_ += got;
-            left -= got;
+            std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>({left, out_.size() - pos_, allowed}));
+            left -= n;
+            while (n > 0) {
+                const std::size_t got = in_.takeBytes(buf + pos_, n);
+                if (got == 0) in_.failEndOfData();
+                pos_ += got;
+                n -= got;
+            }
         }
     }
 
@@ -217,51 +223,67 @@ private:
         fail(entry::value(e) == entry::kNoCodeValue ? noCode : badSymbol, step);
     }
 
+    // One lookup in a two-level table; consumes the code's bits.
+    static std::uint32_t decodeSymbol(InflateInput::Cursor& c, const std::uint32_t* table, unsigned primaryBits) {
+        std::uint32_t e = table[c.bits & ((1u << primaryBits) - 1)];
+        if (e & entry::kSubtable) {
+            c.consume(primaryBits);
+            e = table[entry::value(e) + (c.bits & ((1u << entry::extra(e)) - 1))];
+        }
+        c.consume(entry::bits(e));
+        return e;
+    }
+
     void huffmanBlock(const HuffmanDecodeTable& litTable, const HuffmanDecodeTable& distTable, const char* step) {
         in_.setStep(step);
         const std::uint32_t* lit = litTable.data();
         const std::uint32_t* dist = distTable.data();
-        const unsigned litMask = (1u << kLitPrimaryBits) - 1;
-        const unsigned distMask = (1u << kDistPrimaryBits) - 1;
         std::uint8_t* const buf = out_.begin();
         const std::size_t lastSafe = out_.lastSafeIndex();
         std::size_t pos = pos_;
         std::uint64_t limit = out_.limitIndex();
+        // The cursor lives in registers; it goes back to the input only for slow refills.
+        InflateInput::Cursor c = in_.cursor();
+        auto refill = [&] {
+            if (c.canRefillFast()) {
+                c.refillFast();
+            } else {
+                in_.cursor() = c;
+                in_.refillSlowly();
+                c = in_.cursor();
+            }
+        };
 
         for (;;) {
             if (pos > lastSafe) {
                 pos = out_.makeRoom(pos);
                 limit = out_.limitIndex();
             }
-            in_.refill();
-            std::uint32_t e = lit[in_.peek() & litMask];
-            if (e & entry::kSubtable) {
-                in_.consume(kLitPrimaryBits);
-                e = lit[entry::value(e) + (in_.peek() & ((1u << entry::extra(e)) - 1))];
-            }
-            in_.consume(entry::bits(e));
-            if (e & entry::kLiteral) {
+            refill();
+            std::uint32_t e = decodeSymbol(c, lit, kLitPrimaryBits);
+            // Literals: up to three per refill (56 bits hold three 15-bit codes, and the
+            // room check above leaves 258 bytes).
+            while (e & entry::kLiteral) {
                 if (pos >= limit) {
                     pos_ = pos;
                     fail("more data than the declared size", step);
                 }
                 buf[pos++] = static_cast<std::uint8_t>(entry::value(e));
-                continue;
+                if (c.count < kMaxCodeLength) break;
+                e = decodeSymbol(c, lit, kLitPrimaryBits);
             }
+            if (e & entry::kLiteral) continue;
             if (e & entry::kSpecial) {
                 if (entry::value(e) == entry::kEndOfBlockValue) break;
                 failSpecial(e, "invalid literal/length code", "invalid length symbol", step);
             }
-            const std::size_t length = entry::value(e) + in_.take(entry::extra(e));
-            if (deflate64_ && in_.available() < 32) in_.refill();
-            e = dist[in_.peek() & distMask];
-            if (e & entry::kSubtable) {
-                in_.consume(kDistPrimaryBits);
-                e = dist[entry::value(e) + (in_.peek() & ((1u << entry::extra(e)) - 1))];
-            }
-            in_.consume(entry::bits(e));
+            // The rest of a match takes at most 16 + 15 + 14 bits (Deflate64): refill when
+            // literals before it have used up the bit buffer.
+            if (c.count < 48) refill();
+            const std::size_t length = entry::value(e) + c.take(entry::extra(e));
+            e = decodeSymbol(c, dist, kDistPrimaryBits);
             if (e & entry::kSpecial) failSpecial(e, "invalid distance code", "invalid distance symbol", step);
-            const std::size_t distance = entry::value(e) + in_.take(entry::extra(e));
+            const std::size_t distance = entry::value(e) + c.take(entry::extra(e));
             if (distance > pos) fail("distance too far back", step);
             if (length > limit - pos) fail("more data than the declared size", step);
             if (length <= out_.size() - pos) {
@@ -279,6 +301,7 @@ private:
             }
             limit = out_.limitIndex();
         }
+        in_.cursor() = c;
         pos_ = pos;
     }
 

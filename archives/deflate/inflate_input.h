@@ -1,17 +1,23 @@
-// The Deflate decoder's input: a 32 KiB buffer refilled from the source and a 64-bit bit
-// buffer taken from it least significant bit first.
+// The Deflate decoder's input: a 4 KiB buffer refilled from the source and a 64-bit bit
+// buffer taken from it least significant bit first. The buffer is small on purpose: stored
+// data beyond it goes from the source straight into the output window, so a smaller buffer
+// means fewer bytes copied twice.
 //
-// While eight or more bytes are buffered, a refill is one unaligned 8-byte load that tops the
-// bit buffer up to at least 56 bits, enough for a whole match symbol of plain Deflate. Near the
-// end of the data the bit buffer is filled byte by byte and, once the source is exhausted,
-// with zero bytes that are counted: decoding may look ahead into them, but consuming one of
-// their bits means the data ended too early. The next refill then throws DecodeError naming
-// the decoding step the decoder has set, and overrun() lets the decoder check at block ends.
+// The hot decoding loop works on a Cursor, a plain copy of the read position and the bit
+// buffer that the compiler keeps in registers; it refills with one unaligned 8-byte load while
+// eight or more bytes are buffered, which tops the bit buffer up to at least 56 bits, enough
+// for a whole match symbol of plain Deflate. Near the end of the buffer it hands the cursor
+// back for refillSlowly(), which reads more from the source or, once the source is exhausted,
+// fills the bit buffer with zero bytes that are counted: decoding may look ahead into them,
+// but consuming one of their bits means the data ended too early. The next slow refill then
+// throws DecodeError naming the decoding step the decoder has set, and overrun() lets the
+// decoder check at block ends.
 #pragma once
 
 #include "archives/codecs/decode_error.h"
 #include "archives/io/byte_stream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -21,110 +27,130 @@ namespace tessaro::archives::deflate {
 
 class InflateInput {
 public:
-    explicit InflateInput(ByteSource& source) : source_(source), buffer_(kBufferSize) {}
+    struct Cursor {
+        const std::uint8_t* next;
+        const std::uint8_t* end;
+        std::uint64_t bits;
+        unsigned count;
+
+        bool canRefillFast() const { return end - next >= 8; }
+        void refillFast() {
+            std::uint64_t word;
+            std::memcpy(&word, next, 8);  // little-endian host assumed
+            bits |= word << count;
+            next += (63 - count) >> 3;
+            count |= 56;
+        }
+        void consume(unsigned n) {
+            bits >>= n;
+            count -= n;
+        }
+        unsigned take(unsigned n) {
+            const unsigned v = static_cast<unsigned>(bits & ((std::uint64_t{1} << n) - 1));
+            consume(n);
+            return v;
+        }
+    };
+
+    explicit InflateInput(ByteSource& source) : source_(source), buffer_(kBufferSize) {
+        cursor_ = {buffer_.data(), buffer_.data(), 0, 0};
+    }
 
     // The decoding step named by errors about the end of the data.
     void setStep(const char* step) { step_ = step; }
     [[noreturn]] void failEndOfData() const { throw DecodeError(std::string("unexpected end of data (") + step_ + ")"); }
 
+    Cursor& cursor() { return cursor_; }
+
     // Ensures at least 56 bits in the bit buffer (some of them may be padding at the end).
     void refill() {
-        if (end_ - next_ >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, buffer_.data() + next_, 8);  // little-endian host assumed
-            bits_ |= word << count_;
-            next_ += (63 - count_) >> 3;
-            count_ |= 56;
-        } else {
-            refillSlowly();
-        }
+        if (cursor_.canRefillFast()) cursor_.refillFast();
+        else refillSlowly();
     }
+    void refillSlowly();
 
-    std::uint64_t peek() const { return bits_; }
-    unsigned available() const { return count_; }
-    void consume(unsigned n) {
-        bits_ >>= n;
-        count_ -= n;
-    }
-    // Takes n ≤ 32 bits (after a refill).
-    unsigned take(unsigned n) {
-        const unsigned v = static_cast<unsigned>(bits_ & ((std::uint64_t{1} << n) - 1));
-        consume(n);
-        return v;
-    }
+    std::uint64_t peek() const { return cursor_.bits; }
+    unsigned available() const { return cursor_.count; }
+    void consume(unsigned n) { cursor_.consume(n); }
+    unsigned take(unsigned n) { return cursor_.take(n); }
 
     // Whether bits beyond the end of the data have been consumed.
-    bool overrun() const { return padding_ * 8 > count_; }
+    bool overrun() const { return padding_ * 8 > cursor_.count; }
 
-    void alignToByte() { consume(count_ & 7u); }
+    void alignToByte() { cursor_.consume(cursor_.count & 7u); }
 
     // Takes up to `max` whole bytes at a byte boundary: first those left in the bit buffer,
-    // then straight from the input buffer. Returns 0 only when the data has ended.
-    std::size_t takeBytes(std::uint8_t* out, std::size_t max) {
-        std::size_t n = 0;
-        while (n < max && count_ >= 8 && padding_ * 8 < count_) {
-            out[n++] = static_cast<std::uint8_t>(bits_);
-            consume(8);
-        }
-        if (n > 0 || max == 0) return n;
-        // The bit buffer holds nothing real any more.
-        bits_ = 0;
-        count_ = 0;
-        padding_ = 0;
-        if (next_ == end_) fetch();
-        n = std::min<std::size_t>(max, end_ - next_);
-        std::memcpy(out, buffer_.data() + next_, n);
-        next_ += n;
-        return n;
-    }
+    // then those in the input buffer, then straight from the source. Returns 0 only when the
+    // data has ended.
+    std::size_t takeBytes(std::uint8_t* out, std::size_t max);
 
 private:
-    static constexpr std::size_t kBufferSize = 1 << 15;
+    static constexpr std::size_t kBufferSize = 1 << 12;
 
-    void refillSlowly() {
-        if (overrun()) failEndOfData();
-        if (end_ - next_ < 8) fetch();
-        if (end_ - next_ >= 8) {
-            refill();
-            return;
-        }
-        while (count_ <= 56) {
-            if (next_ < end_) {
-                bits_ |= std::uint64_t{buffer_[next_++]} << count_;
-            } else {
-                ++padding_;  // past the end: zero bits, counted
-            }
-            count_ += 8;
-        }
-    }
-
-    // Moves what is left to the front and reads more.
-    void fetch() {
-        if (exhausted_) return;
-        const std::size_t left = end_ - next_;
-        std::memmove(buffer_.data(), buffer_.data() + next_, left);
-        next_ = 0;
-        end_ = left;
-        while (end_ < kBufferSize) {
-            const std::size_t got = source_.read({buffer_.data() + end_, kBufferSize - end_});
-            if (got == 0) {
-                exhausted_ = true;
-                break;
-            }
-            end_ += got;
-            if (end_ >= 8) break;
-        }
-    }
+    void fetch();
 
     ByteSource& source_;
     std::vector<std::uint8_t> buffer_;
-    std::size_t next_ = 0;
-    std::size_t end_ = 0;
+    Cursor cursor_;
     bool exhausted_ = false;
-    std::uint64_t bits_ = 0;
-    unsigned count_ = 0;
     unsigned padding_ = 0;  // zero bytes appended past the end of the data
     const char* step_ = "";
 };
+
+inline void InflateInput::refillSlowly() {
+    if (overrun()) failEndOfData();
+    if (!cursor_.canRefillFast()) fetch();
+    if (cursor_.canRefillFast()) {
+        cursor_.refillFast();
+        return;
+    }
+    while (cursor_.count <= 56) {
+        if (cursor_.next < cursor_.end) cursor_.bits |= std::uint64_t{*cursor_.next++} << cursor_.count;
+        else ++padding_;  // past the end: zero bits, counted
+        cursor_.count += 8;
+    }
+}
+
+inline std::size_t InflateInput::takeBytes(std::uint8_t* out, std::size_t max) {
+    std::size_t n = 0;
+    while (n < max && cursor_.count >= 8 && padding_ * 8 < cursor_.count) {
+        out[n++] = static_cast<std::uint8_t>(cursor_.bits);
+        cursor_.consume(8);
+    }
+    if (n > 0 || max == 0) return n;
+    // The bit buffer holds nothing real any more.
+    cursor_.bits = 0;
+    cursor_.count = 0;
+    padding_ = 0;
+    if (cursor_.next < cursor_.end) {
+        n = std::min<std::size_t>(max, static_cast<std::size_t>(cursor_.end - cursor_.next));
+        std::memcpy(out, cursor_.next, n);
+        cursor_.next += n;
+        return n;
+    }
+    if (exhausted_) return 0;
+    // Large stored data goes from the source to the output without the input buffer.
+    n = source_.read({out, max});
+    if (n == 0) exhausted_ = true;
+    return n;
+}
+
+// Moves what is left to the front and reads more, until at least 8 bytes are buffered.
+inline void InflateInput::fetch() {
+    if (exhausted_) return;
+    const std::size_t left = static_cast<std::size_t>(cursor_.end - cursor_.next);
+    std::memmove(buffer_.data(), cursor_.next, left);
+    std::size_t end = left;
+    while (end < 8) {
+        const std::size_t got = source_.read({buffer_.data() + end, kBufferSize - end});
+        if (got == 0) {
+            exhausted_ = true;
+            break;
+        }
+        end += got;
+    }
+    cursor_.next = buffer_.data();
+    cursor_.end = buffer_.data() + end;
+}
 
 }  // namespace tessaro::archives::deflate

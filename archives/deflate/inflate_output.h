@@ -51,6 +51,17 @@ public:
         return keep;
     }
 
+    // Sends the new bytes up to `pos` and starts again at index 0, for a caller that is about
+    // to write a whole window's worth (which becomes the history by itself); returns 0.
+    std::size_t restart(std::size_t pos) {
+        flush(pos);
+        base_ += pos;
+        flushed_ = 0;
+        return 0;
+    }
+
+    std::size_t window() const { return window_; }
+
     // Sends the bytes not yet sent, up to `pos`.
     void flush(std::size_t pos) {
         if (pos > flushed_) sink_.write({buffer_.data() + flushed_, pos - flushed_});

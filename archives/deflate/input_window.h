@@ -43,7 +43,7 @@ public:
         crc_ = Crc32{};
         adler_ = Adler32{};
         bufferStart_ = 0;
-        std::memcpy(buffer_.data(), history.data(), history.size());
+        if (!history.empty()) std::memcpy(buffer_.data(), history.data(), history.size());
         end_ = history.size();
         historySize_ = history.size();
         sourceStart_ = source.position();

@@ -21,7 +21,7 @@ size_t ByteSource::readFully(std::span<std::uint8_t> buffer) {
 
 size_t MemorySource::read(std::span<std::uint8_t> buffer) {
     const size_t n = std::min(buffer.size(), data_.size() - pos_);
-    std::memcpy(buffer.data(), data_.data() + pos_, n);
+    if (n != 0) std::memcpy(buffer.data(), data_.data() + pos_, n);  // an empty span may hold no pointer
     pos_ += n;
     return n;
 }

@@ -1,0 +1,449 @@
+#include "archives/zip/zip_writer.h"
+
+#include "archives/zip/archive_kind.h"
+#include "archives/zip/extra_field.h"
+#include "archives/zip/file_search.h"
+#include "archives/zip/name_mask.h"
+#include "archives/zip/package_image.h"
+#include "archives/zip/record_writer.h"
+#include "platform/dos_time.h"
+#include "platform/file_attributes.h"
+#include "platform/file_io.h"
+#include "platform/temp_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace tessaro::archives {
+namespace {
+
+using zip::PackageImage;
+using zip::VolumeReader;
+
+constexpr const char* kDuplicateNameText = "Cannot add file - an entry of that name exists";
+constexpr size_t kCopyPiece = 1 << 20;
+
+bool isWritten(const ZipEntry& entry) {
+    return entry.action != ArchiveAction::aaDelete && entry.action != ArchiveAction::aaFailed;
+}
+
+// The central extra field with its zip64 record brought up to date.
+std::string withZip64(std::string_view extra, const ZipEntry& entry) {
+    std::string updated = zip::removeExtraRecord(extra, zip::kZip64ExtraId);
+    const std::string data =
+        zip::centralZip64Data(entry.uncompressedSize, entry.compressedSize, entry.localHeaderOffset);
+    if (!data.empty()) updated += zip::extraRecordBytes(zip::kZip64ExtraId, data);
+    return updated;
+}
+
+// The local extra field: `kept` (an old local field) without the records this writer makes,
+// then the central field's Unicode name records, then the zip64 sizes when they overflow.
+std::string localExtraFor(const ZipEntry& entry, std::string_view kept) {
+    std::string extra = kept.empty() ? std::string()
+                                     : zip::removeExtraRecord(
+                                           zip::removeExtraRecord(zip::removeExtraRecord(kept, zip::kZip64ExtraId),
+                                                                  zip::kUnicodePathExtraId),
+                                           zip::kUnicodeNameNucxExtraId);
+    for (const std::uint16_t id : {zip::kUnicodePathExtraId, zip::kUnicodeNameNucxExtraId})
+        if (const auto record = zip::findExtraRecord(entry.centralExtra, id)) extra += zip::extraRecordBytes(id, *record);
+    if (zip::sizesOverflow(entry)) {
+        std::string data;
+        zip::ByteWriter w(data);
+        w.u64(entry.uncompressedSize);
+        w.u64(entry.compressedSize);
+        extra += zip::extraRecordBytes(zip::kZip64ExtraId, data);
+    }
+    return extra;
+}
+
+void copyData(ByteSource& from, std::uint64_t length, PackageImage& image) {
+    std::vector<std::uint8_t> piece(static_cast<size_t>(std::min<std::uint64_t>(kCopyPiece, length)));
+    while (length > 0) {
+        const size_t n = from.readFully(std::span(piece).first(static_cast<size_t>(std::min<std::uint64_t>(piece.size(), length))));
+        if (n == 0) throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
+        image.data(std::span(piece).first(n));
+        length -= n;
+    }
+}
+
+class TempFileSink final : public ByteSink {
+public:
+    explicit TempFileSink(platform::TempFile& file) : file_(file) {}
+    void write(std::span<const std::uint8_t> data) override {
+        if (!file_.write(data)) throw platform::FileIoError(platform::cannotWriteText(file_.path(), std::strerror(errno)), errno);
+    }
+
+private:
+    platform::TempFile& file_;
+};
+
+}  // namespace
+
+TZipWriter::TZipWriter(UserPort* port, platform::DriveQuery* drives)
+    : port_(port), drives_(drives ? drives : &platform::systemDriveQuery()) {}
+
+TZipWriter::~TZipWriter() {
+    try {
+        CloseArchive();
+    } catch (...) {
+        // A destructor cannot report; CloseArchive() called by the owner does.
+    }
+}
+
+void TZipWriter::setStoreOptions(unsigned options) {
+    storeOptions_ = options | soStripDrive;
+    if (archive_) settings_.storeOptions = storeOptions_;
+}
+
+const std::vector<ZipEntry>& TZipWriter::entries() const {
+    static const std::vector<ZipEntry> kNone;
+    return archive_ ? archive_->entries : kNone;
+}
+
+zip::BuildSettings TZipWriter::buildSettings() const {
+    zip::BuildSettings build;
+    build.method = settings_.method;
+    build.deflation = settings_.deflation;
+    build.baseDirectory = settings_.baseDirectory;
+    build.swapFolder = zip::swapFolderFor(settings_.tempDirectory);
+    build.swapFiles = swapFiles_;
+    build.residentPages = residentPages_;
+    return build;
+}
+
+// ---- Opening and closing ------------------------------------------------------------------
+
+void TZipWriter::OpenArchive(const std::filesystem::path& fileName) {
+    CloseArchive();
+    std::error_code ec;
+    zip::LoadedArchive loaded;
+    if (std::filesystem::exists(fileName, ec)) {
+        if (!zip::isZipKind(zip::detectArchiveKind(fileName)))
+            throw ZipError(ZipCode::unhandledType, zip_text::kUnhandledType);
+        zip::LoaderEnvironment environment;
+        environment.codePages = codePages_;
+        environment.drives = drives_;
+        environment.port = port_;
+        loaded = zip::loadArchive(platform::RandomAccessFile(fileName, platform::RandomAccessFile::Mode::read), environment);
+    } else {
+        if (zip::asciiUpper(fileName.extension().string()) != ".ZIP")
+            throw ZipError(ZipCode::unhandledType, zip_text::kUnhandledType);
+        loaded.volumes = std::make_unique<zip::VolumeSet>(
+            platform::RandomAccessFile(fileName, platform::RandomAccessFile::Mode::create));
+    }
+    archive_ = std::move(loaded);
+    fileName_ = fileName;
+    settings_ = {storeOptions_, autoSave_, method_, deflation_, baseDirectory_, tempDirectory_};
+    changed_ = false;
+    status_ = ArchiveStatus::idle;
+    rebuildIndex();
+}
+
+void TZipWriter::CloseArchive() {
+    if (fileName_.empty()) return;
+    struct Forget {
+        TZipWriter& writer;
+        ~Forget() {
+            writer.archive_.reset();
+            writer.fileName_.clear();
+            writer.index_.clear();
+            writer.changed_ = false;
+            writer.status_ = ArchiveStatus::invalid;
+        }
+    } forget{*this};
+    if (changed_) Save();
+}
+
+// ---- Adding -----------------------------------------------------------------------------
+
+void TZipWriter::rebuildIndex() {
+    index_.clear();
+    if (!archive_) return;
+    for (size_t i = 0; i < archive_->entries.size(); ++i)
+        index_.emplace(zip::asciiUpper(archive_->entries[i].name), i);
+}
+
+std::optional<size_t> TZipWriter::findEntry(const std::string& storedName) const {
+    const std::string key = zip::asciiUpper(storedName);
+    const auto found = index_.find(key);
+    if (found == index_.end()) return std::nullopt;
+    const auto& entries = archive_->entries;
+    if (entries[found->second].action != ArchiveAction::aaDelete) return found->second;
+    for (size_t i = found->second + 1; i < entries.size(); ++i)
+        if (entries[i].action != ArchiveAction::aaDelete && zip::asciiUpper(entries[i].name) == key) return i;
+    return std::nullopt;
+}
+
+void TZipWriter::reportAddFailure(const ZipEntry& entry, ErrorClass errorClass, int code, const std::string& text) const {
+    if (onItemFailure_) onItemFailure_({entry.name, ItemOperation::add, errorClass, code, text});
+}
+
+void TZipWriter::AddFiles(std::string_view fileMask, std::uint32_t searchAttributes) {
+    if (!archive_ || status_ == ArchiveStatus::invalid) throw ZipError(ZipCode::noArchive, zip_text::kNoArchive);
+    const auto found = zip::findFiles(fileMask, searchAttributes, (settings_.storeOptions & soRecurse) != 0,
+                                      settings_.baseDirectory);
+    for (const auto& file : found) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(file.fullPath, fileName_, ec)) continue;
+        addFoundFile(std::filesystem::absolute(file.fullPath, ec), file.recordedPath);
+    }
+}
+
+void TZipWriter::addFoundFile(const std::filesystem::path& fullPath, const std::string& recordedPath) {
+    ZipEntry entry;
+    entry.diskFileName = fullPath;
+    entry.name = zip::storedNameFor(recordedPath, settings_.storeOptions);
+    entry.method = 8;
+    entry.versionMadeBy = 20;
+    zip::encodeEntryName(entry, codePages_);
+    zip::setVersionNumbers(entry);
+
+    if (const auto existing = findEntry(entry.name)) {
+        if (settings_.storeOptions & soFreshen) {
+            freshen(entry.name, fullPath);
+        } else if (settings_.storeOptions & soReplace) {
+            ZipEntry& target = archive_->entries[*existing];
+            target.diskFileName = fullPath;
+            target.action = ArchiveAction::aaReplace;
+            changed_ = true;
+        } else {
+            reportAddFailure(entry, ErrorClass::library, 0, kDuplicateNameText);
+        }
+        return;
+    }
+    entry.action = ArchiveAction::aaAdd;
+    index_.emplace(zip::asciiUpper(entry.name), archive_->entries.size());
+    archive_->entries.push_back(std::move(entry));
+    changed_ = true;
+    if (settings_.autoSave) Save();
+}
+
+void TZipWriter::freshen(const std::string& storedName, const std::filesystem::path& fullPath) {
+    auto index = findEntry(storedName);
+    if (archive_->entries[*index].action != ArchiveAction::aaNone) {
+        Save();
+        index = findEntry(storedName);
+        if (!index) return;
+    }
+    ZipEntry& entry = archive_->entries[*index];
+    entry.diskFileName = fullPath;
+    const std::filesystem::path path = fullPath.is_absolute() || settings_.baseDirectory.empty()
+                                           ? fullPath
+                                           : settings_.baseDirectory / fullPath;
+    std::optional<platform::FileStatus> status;
+    try {
+        FileSource probe(path);  // the file must open for reading
+        status = platform::queryFileStatus(path);
+        if (!status) throw tessaro::Error(platform::cannotOpenText(path, std::strerror(ENOENT)));
+    } catch (const tessaro::Error& error) {
+        reportAddFailure(entry, ErrorClass::fileOpen, 0, error.what());
+        return;
+    }
+    const platform::DosDateTime dos = platform::toDosDateTime(status->lastWrite);
+    if (dos.date == entry.dosDate && dos.time == entry.dosTime && status->size == entry.uncompressedSize) return;
+    entry.action = ArchiveAction::aaFreshen;
+    changed_ = true;
+}
+
+// ---- Saving -----------------------------------------------------------------------------
+
+void TZipWriter::Save() {
+    if (!archive_ || status_ == ArchiveStatus::invalid) return;
+    if (archive_->entries.empty() || !changed_) return;
+    if (archive_->multiDisk) {
+        for (auto& entry : archive_->entries) entry.action = ArchiveAction::aaNone;
+        changed_ = false;
+        throw ZipError(ZipCode::spannedUpdate, zip_text::kSpannedUpdate);
+    }
+
+    // The entries as the new image has them; they replace the list only when it is complete.
+    std::vector<ZipEntry> entries = archive_->entries;
+    const bool direct = archive_->volumes->archiveFile().size() == 0 && drives_->isRemovable(fileName_);
+    status_ = ArchiveStatus::busy;
+    struct Idle {
+        ArchiveStatus& status;
+        ~Idle() {
+            if (status == ArchiveStatus::busy) status = ArchiveStatus::idle;
+        }
+    } idle{status_};
+
+    bool spanned = false;
+    if (direct) {
+        zip::DiskImage image(fileName_, *drives_, port_);
+        writeImage(image, entries, true);
+        if (image.disk() == 0) {
+            std::string marker;
+            zip::ByteWriter(marker).u32(zip::kSingleDiskMarker);
+            image.overwriteStart(marker);
+        }
+        image.close();
+        spanned = image.disk() > 0;
+        reopenPackage(platform::RandomAccessFile::Mode::readWrite);
+    } else {
+        zip::StagedImage image(zip::swapFolderFor(settings_.tempDirectory), swapFiles_, residentPages_);
+        writeImage(image, entries, false);
+        replacePackage(image.store());
+    }
+
+    std::erase_if(entries, [](const ZipEntry& entry) { return !isWritten(entry); });
+    for (auto& entry : entries) entry.action = ArchiveAction::aaNone;
+    archive_->entries = std::move(entries);
+    archive_->multiDisk = spanned;
+    changed_ = false;
+    rebuildIndex();
+}
+
+void TZipWriter::writeImage(PackageImage& image, std::vector<ZipEntry>& entries, bool removable) {
+    if (removable) {
+        std::string marker;
+        zip::ByteWriter(marker).u32(zip::kSpannedMarker);
+        image.beginRecord(marker.size());
+        image.record(marker);
+    }
+    for (auto& entry : entries) {
+        switch (entry.action) {
+            case ArchiveAction::aaNone: writeKeptEntry(image, entry); break;
+            case ArchiveAction::aaAdd:
+            case ArchiveAction::aaFreshen:
+            case ArchiveAction::aaReplace: writeBuiltEntry(image, entry); break;
+            case ArchiveAction::aaDelete:
+            case ArchiveAction::aaFailed: break;
+        }
+    }
+    writeDirectory(image, entries);
+}
+
+void TZipWriter::writeKeptEntry(PackageImage& image, ZipEntry& entry) {
+    zip::VolumeSet& volumes = *archive_->volumes;
+    std::array<std::uint8_t, zip::kLocalHeaderSize> header{};
+    VolumeReader old(volumes, entry.firstDisk, entry.localHeaderOffset, UINT64_MAX);
+    if (old.readFully(header) != header.size()) throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
+    zip::ByteReader in(header);
+    if (in.u32() != zip::kLocalHeaderSignature) throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
+    in.skip(22);
+    const std::uint16_t nameLength = in.u16();
+    const std::uint16_t extraLength = in.u16();
+    std::string oldExtra(extraLength, '\0');
+    old.seek(zip::kLocalHeaderSize + nameLength);
+    if (old.readFully({reinterpret_cast<std::uint8_t*>(oldExtra.data()), oldExtra.size()}) != oldExtra.size())
+        throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
+    if (!entry.localExtra) entry.localExtra = oldExtra;
+    VolumeReader data(volumes, old.disk(), old.diskOffset(), entry.compressedSize);
+
+    const std::string localExtra = localExtraFor(entry, *entry.localExtra);
+    image.beginRecord(zip::kLocalHeaderSize + entry.rawName.size() + localExtra.size());
+    entry.localHeaderOffset = image.position();
+    entry.firstDisk = image.disk();
+    entry.centralExtra = withZip64(entry.centralExtra, entry);
+    if (zip::findExtraRecord(entry.centralExtra, zip::kZip64ExtraId))
+        entry.versionNeeded = std::max<std::uint16_t>(entry.versionNeeded, 45);
+    image.record(zip::localHeaderRecord(entry, localExtra));
+    copyData(data, entry.compressedSize, image);
+    if ((entry.flags & zip::kFlagDataDescriptor) && entry.method == 8) {
+        const std::string descriptor = zip::dataDescriptorRecord(entry);
+        image.data(zip::asBytes(descriptor));
+    }
+}
+
+bool TZipWriter::writeBuiltEntry(PackageImage& image, ZipEntry& entry) {
+    std::unique_ptr<zip::StagingStore> data;
+    try {
+        data = zip::buildEntryData(entry, buildSettings());
+    } catch (const UserAbort&) {
+        throw;
+    } catch (const tessaro::Error& error) {
+        entry.action = ArchiveAction::aaDelete;
+        reportAddFailure(entry, ErrorClass::fileOpen, 0, error.what());
+        return false;
+    }
+    const std::string localExtra = localExtraFor(entry, {});
+    image.beginRecord(zip::kLocalHeaderSize + entry.rawName.size() + localExtra.size());
+    entry.localHeaderOffset = image.position();
+    entry.firstDisk = image.disk();
+    entry.centralExtra = withZip64(entry.centralExtra, entry);
+    entry.localExtra = localExtra;
+    zip::setVersionNumbers(entry);
+    image.record(zip::localHeaderRecord(entry, localExtra));
+    zip::ImageDataSink sink(image);
+    data->copyTo(sink);
+    return true;
+}
+
+void TZipWriter::writeDirectory(PackageImage& image, const std::vector<ZipEntry>& entries) {
+    zip::DirectoryEnd end;
+    bool first = true;
+    std::uint32_t lastDisk = image.disk();
+    std::uint64_t onLastDisk = 0;
+    for (const auto& entry : entries) {
+        if (!isWritten(entry)) continue;
+        const std::string header = zip::centralHeaderRecord(entry);
+        image.beginRecord(header.size());
+        if (first) {
+            end.directoryDisk = image.disk();
+            end.directoryOffset = image.position();
+            first = false;
+        }
+        if (image.disk() != lastDisk) {
+            lastDisk = image.disk();
+            onLastDisk = 0;
+        }
+        image.record(header);
+        ++onLastDisk;
+        ++end.entriesTotal;
+        end.directorySize += header.size();
+    }
+    if (first) {
+        end.directoryDisk = image.disk();
+        end.directoryOffset = image.position();
+    }
+
+    // The tail stays together on one disk: the zip64 end record and locator when needed,
+    // then the end record.
+    end.thisDisk = image.disk();
+    end.entriesOnDisk = end.entriesTotal;
+    const bool zip64 = zip::needsZip64Tail(end);
+    const size_t tailSize = zip::kEndRecordSize + (zip64 ? zip::kZip64EndRecordSize + zip::kZip64LocatorSize : 0);
+    image.beginRecord(tailSize);
+    end.thisDisk = image.disk();
+    end.entriesOnDisk = end.thisDisk == lastDisk ? onLastDisk : 0;
+    if (zip64) {
+        const std::uint64_t zip64Offset = image.position();
+        image.record(zip::zip64EndRecord(end));
+        image.record(zip::zip64LocatorRecord(end.thisDisk, zip64Offset, end.thisDisk + 1));
+    }
+    image.record(zip::endRecord(end));
+}
+
+// ---- Putting the image in place -------------------------------------------------------------
+
+void TZipWriter::reopenPackage(platform::RandomAccessFile::Mode mode) {
+    try {
+        archive_->volumes = std::make_unique<zip::VolumeSet>(platform::RandomAccessFile(fileName_, mode));
+    } catch (...) {
+        archive_->volumes.reset();
+        status_ = ArchiveStatus::invalid;
+        throw;
+    }
+}
+
+void TZipWriter::replacePackage(zip::StagingStore& image) {
+    std::filesystem::path folder = fileName_.parent_path();
+    if (folder.empty()) folder = ".";
+    std::filesystem::path attempted;
+    auto temp = platform::TempFile::create(folder, ".~zip", &attempted);
+    if (!temp) throw tessaro::Error(platform::cannotCreateText(attempted, std::strerror(errno)));
+    TempFileSink sink(*temp);
+    image.copyTo(sink);
+
+    // The package is closed while it is replaced (Windows cannot rename over an open file)
+    // and opened again afterwards: the new image, or the old package when the rename failed.
+    archive_->volumes.reset();
+    std::string reason;
+    const bool replaced = temp->replace(fileName_, reason);
+    reopenPackage(platform::RandomAccessFile::Mode::readWrite);
+    if (!replaced) throw tessaro::Error(platform::cannotCreateText(fileName_, reason));
+}
+
+}  // namespace tessaro::archives

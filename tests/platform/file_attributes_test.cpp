@@ -1,0 +1,66 @@
+// DOS attributes derived from a POSIX file system, and the temporary files that replace a
+// package in one step.
+#include "platform/file_attributes.h"
+#include "platform/temp_file.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace tessaro::platform {
+namespace {
+
+using tessaro::testing::readBytes;
+using tessaro::testing::TempDir;
+
+TEST(FileAttributes, DerivesTheDosBitsAndAppliesReadOnly) {
+    TempDir dir;
+    const auto plain = dir.write("plain.cab", "12345");
+    const auto hidden = dir.write(".hidden", "");
+    EXPECT_EQ(queryFileStatus(plain)->attributes, dos_attr::kArchive);
+    EXPECT_EQ(queryFileStatus(plain)->size, 5u);
+    EXPECT_EQ(queryFileStatus(hidden)->attributes, dos_attr::kArchive | dos_attr::kHidden);
+    EXPECT_EQ(queryFileStatus(dir.path())->attributes & dos_attr::kDirectory, dos_attr::kDirectory);
+    EXPECT_FALSE(queryFileStatus(dir / "missing"));
+
+    ASSERT_TRUE(applyDosAttributes(plain, dos_attr::kReadOnly | dos_attr::kArchive));
+    EXPECT_TRUE(isReadOnly(plain));
+    EXPECT_EQ(queryFileStatus(plain)->attributes, dos_attr::kArchive | dos_attr::kReadOnly);
+    ASSERT_TRUE(applyDosAttributes(plain, dos_attr::kArchive));
+    EXPECT_FALSE(isReadOnly(plain));
+
+    ASSERT_TRUE(setLastWriteTime(plain, 1000000000));
+    EXPECT_EQ(queryFileStatus(plain)->lastWrite, 1000000000);
+}
+
+TEST(TempFile, ReplacesItsTargetKeepingPermissionsOrVanishes) {
+    TempDir dir;
+    const auto target = dir.write("pkg.zip", "old");
+    ::chmod(target.c_str(), 0640);
+    {
+        auto temp = TempFile::create(dir.path(), ".~zip");
+        ASSERT_TRUE(temp);
+        const std::string bytes = "new image";
+        ASSERT_TRUE(temp->write({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}));
+        std::string reason;
+        ASSERT_TRUE(temp->replace(target, reason)) << reason;
+    }
+    EXPECT_EQ(readBytes(target), "new image");
+    struct stat st {};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    {
+        auto abandoned = TempFile::create(dir.path(), ".~zip");
+        ASSERT_TRUE(abandoned);
+    }
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& item : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 1u);
+    std::filesystem::path attempted;
+    EXPECT_FALSE(TempFile::create(dir / "missing", "VMS", &attempted));
+    EXPECT_EQ(attempted, dir / "missing" / "VMSXXXXXX");
+}
+
+}  // namespace
+}  // namespace tessaro::platform
