@@ -1,0 +1,19 @@
+// The subcommands of tessaro-cli, one file each.
+#pragma once
+
+#include "cli/command.h"
+
+#include <span>
+
+namespace tessaro::cli {
+
+int runLookup(CommandContext& context);
+int runZip(CommandContext& context);
+int runExtract(CommandContext& context);
+int runCab(CommandContext& context);
+int runList(CommandContext& context);
+
+// Every subcommand, in the order the overall help lists them.
+std::span<const Command> allCommands();
+
+}  // namespace tessaro::cli

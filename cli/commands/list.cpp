@@ -1,0 +1,84 @@
+// tessaro-cli list: the entries of a ZIP archive or a cabinet, one per line.
+#include "archives/cab/cabinet_reader.h"
+#include "archives/zip/zip_extractor.h"
+#include "cli/commands/commands.h"
+#include "cli/listing_format.h"
+
+#include <fstream>
+
+namespace tessaro::cli {
+namespace {
+
+bool isCabinet(const std::filesystem::path& path) {
+    char signature[4] = {};
+    std::ifstream(path, std::ios::binary).read(signature, sizeof signature);
+    return std::string_view(signature, 4) == "MSCF";
+}
+
+std::string zipMethodName(std::uint16_t method) {
+    switch (method) {
+        case 0: return "Stored";
+        case 1: return "Shrunk";
+        case 2: case 3: case 4: case 5: return "Reduced" + std::to_string(method - 1);
+        case 6: return "Imploded";
+        case 8: return "Deflated";
+        case 9: return "Deflate64";
+        case 12: return "BZip2";
+        case 14: return "LZMA";
+        case 97: return "WavPack";
+        case 98: return "PPMd";
+        default: return "Method" + std::to_string(method);
+    }
+}
+
+// DOS attribute bits of an entry; entries made on Unix hold a mode in the upper half.
+std::uint32_t zipDosAttributes(const archives::ZipEntry& entry) {
+    constexpr std::uint8_t kUnixHost = 3;
+    if (entry.hostByte() != kUnixHost || entry.externalAttributes < 0x10000) return entry.externalAttributes & 0xFF;
+    const std::uint32_t mode = entry.externalAttributes >> 16;
+    std::uint32_t bits = (mode & 0x80) ? 0 : 0x01;
+    if ((mode & 0xF000) == 0x4000) bits |= 0x10;
+    return bits;
+}
+
+void listZip(const std::filesystem::path& path, CommandContext& context) {
+    archives::TZipExtractor extractor(&context.port);
+    extractor.setFileName(std::filesystem::absolute(path));
+    for (const archives::ZipEntry& e : extractor.entries()) {
+        char crc[9];
+        std::snprintf(crc, sizeof crc, "%08X", e.crc);
+        context.out << e.name << '\t' << zipMethodName(e.method) << '\t' << e.compressedSize << '\t'
+                    << e.uncompressedSize << '\t' << crc << '\t' << formatDosDateTime(e.dosDate, e.dosTime) << '\t'
+                    << formatDosAttributes(zipDosAttributes(e)) << '\n';
+    }
+    extractor.CloseArchive();
+}
+
+void listCabinet(const std::filesystem::path& path, CommandContext& context) {
+    archives::cab::CabinetReader reader(path);
+    for (const archives::cab::CabEntry& e : reader.entries()) {
+        const auto& folder = reader.folders().at(e.folderIndex < reader.folders().size() ? e.folderIndex : 0);
+        const std::uint16_t type = folder.compressionType & archives::cab::kCompressTypeMask;
+        const char* method = type == archives::cab::kCompressNone    ? "None"
+                             : type == archives::cab::kCompressMszip ? "MSZIP"
+                             : type == archives::cab::kCompressLzx   ? "LZX"
+                                                                     : "Quantum";
+        // A cabinet compresses whole folders, so an entry has no compressed size and no CRC.
+        context.out << e.name << '\t' << method << "\t-\t" << e.size << "\t\t" << formatDosDateTime(e.dosDate, e.dosTime)
+                    << '\t' << formatDosAttributes(e.attributes) << '\n';
+    }
+}
+
+}  // namespace
+
+int runList(CommandContext& context) {
+    const std::vector<std::string> args = context.args.positionals(1, 1);
+    const std::filesystem::path path(args[0]);
+    if (std::filesystem::is_regular_file(path) && isCabinet(path))
+        listCabinet(path, context);
+    else
+        listZip(path, context);
+    return kSuccess;
+}
+
+}  // namespace tessaro::cli

@@ -1,0 +1,65 @@
+// tessaro-cli: the engines of Tessaro for scripts and batch work.
+//
+// Each subcommand drives the same code as the window, with the program's own settings,
+// through a console user port. Exit status 0 on success, 1 when the work failed (the error's
+// text on standard error after "error: "), 2 for a wrong command line.
+#include "cli/commands/commands.h"
+#include "platform/error.h"
+#include "platform/error_report.h"
+
+#include <cstring>
+#include <exception>
+#include <iostream>
+
+namespace tessaro::cli {
+namespace {
+
+void printOverview(std::ostream& out) {
+    out << "usage: tessaro-cli COMMAND [ARGS...]\n\ncommands:\n";
+    for (const Command& command : allCommands()) out << "  " << command.name << "\t" << command.summary << '\n';
+    out << "\nRun 'tessaro-cli COMMAND --help' for a command's arguments.\n";
+}
+
+const Command* findCommand(const std::string& name) {
+    for (const Command& command : allCommands())
+        if (name == command.name) return &command;
+    return nullptr;
+}
+
+int runCommand(const Command& command, std::vector<std::string> args) {
+    ConsolePort port(std::cerr);
+    CommandContext context{Arguments(std::move(args)), std::cout, std::cerr, port};
+    try {
+        if (context.args.takeFlag("help")) {
+            std::cout << command.usage;
+            return kSuccess;
+        }
+        return command.run(context);
+    } catch (const UsageError& e) {
+        std::cerr << "tessaro-cli " << command.name << ": " << e.message << "\n" << command.usage;
+        return kUsageError;
+    } catch (const Error& e) {
+        reportError(port, e.what());
+    } catch (const std::exception& e) {
+        reportError(port, e.what());
+    }
+    return kFailure;
+}
+
+}  // namespace
+}  // namespace tessaro::cli
+
+int main(int argc, char** argv) {
+    using namespace tessaro::cli;
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        printOverview(argc < 2 ? std::cerr : std::cout);
+        return argc < 2 ? kUsageError : kSuccess;
+    }
+    const Command* command = findCommand(argv[1]);
+    if (!command) {
+        std::cerr << "tessaro-cli: unknown command '" << argv[1] << "'\n";
+        printOverview(std::cerr);
+        return kUsageError;
+    }
+    return runCommand(*command, std::vector<std::string>(argv + 2, argv + argc));
+}

@@ -1,0 +1,162 @@
+// tessaro-cli driven end to end as a user's script drives it: exit statuses, standard output
+// and standard error, with unzip, cabextract and the shared test archives as the other party.
+#include "tests/support/temp_dir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+
+namespace tessaro::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using tessaro::testing::readBytes;
+using tessaro::testing::TempDir;
+
+const fs::path kExamples = fs::path(TESSARO_SOURCE_DIR) / "examples";
+const fs::path kTestZips = fs::path(TESSARO_SHARED_TESTDATA) / "zip";
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& arg) {
+    std::string q = "'";
+    for (const char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    Outcome cli(const std::vector<std::string>& args) const { return shell(quoted(TESSARO_CLI), args); }
+
+    Outcome shell(const std::string& program, const std::vector<std::string>& args) const {
+        std::string command = program;
+        for (const auto& arg : args) command += " " + quoted(arg);
+        const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+        const int raw = std::system((command + " >" + quoted(out) + " 2>" + quoted(err) + " </dev/null").c_str());
+        const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        return {status, readBytes(out), readBytes(err)};
+    }
+};
+
+TEST_F(CliTest, LookupFoundAndNotFound) {
+    const std::string declaration = (kExamples / "declaration.xml").string();
+    Outcome found = cli({"lookup", "--fee-xml", declaration, "04", " 123"});
+    EXPECT_EQ(found.status, 0);
+    EXPECT_EQ(found.out, "陳小明\tA123456789\t1130905\n");
+    EXPECT_EQ(found.err, "");
+
+    // A trailing blank makes the serial 0, as in the case list; the message shows it as typed.
+    Outcome missing = cli({"lookup", "--fee-xml", declaration, "04", "123 "});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "案件分類04或流水號123 找不到\n");
+
+    Outcome wrongCategory = cli({"lookup", "--fee-xml=" + declaration, "4", "123"});
+    EXPECT_EQ(wrongCategory.status, 1);
+    EXPECT_EQ(wrongCategory.err, "案件分類4或流水號123找不到\n");
+}
+
+TEST_F(CliTest, LookupErrorsAndUsage) {
+    Outcome noFile = cli({"lookup", "--fee-xml", (dir / "none.xml").string(), "04", "1"});
+    EXPECT_EQ(noFile.status, 1);
+    EXPECT_EQ(noFile.err, "error: The specified file was not found.\n");
+
+    EXPECT_EQ(cli({"lookup", "04", "1"}).status, 2);
+    EXPECT_EQ(cli({"lookup", "--fee-xml", "x.xml", "04"}).status, 2);
+    EXPECT_EQ(cli({"lookup", "--fee-xml", "x.xml", " ", "1"}).status, 2);
+    EXPECT_EQ(cli({"frobnicate"}).status, 2);
+    EXPECT_EQ(cli({}).status, 2);
+    Outcome help = cli({"lookup", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_THAT(help.out, StartsWith("usage: tessaro-cli lookup"));
+    EXPECT_THAT(cli({"--help"}).out, HasSubstr("extract"));
+}
+
+TEST_F(CliTest, ZipThenExtractGivesTheSameBytes) {
+    const fs::path a = dir.write("in/病歷.txt", std::string(50000, 'x') + "陳小明");
+    const fs::path b = dir.write("in/empty.bin", "");
+    const fs::path package = dir / "case.zip";
+    Outcome zip = cli({"zip", package.string(), a.string(), b.string()});
+    ASSERT_EQ(zip.status, 0) << zip.err;
+    EXPECT_EQ(shell("unzip", {"-tq", package.string()}).status, 0);
+
+    Outcome list = cli({"list", package.string()});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_THAT(list.out, HasSubstr("病歷.txt\tDeflated\t"));
+    EXPECT_THAT(list.out, HasSubstr("empty.bin\tStored\t0\t0\t00000000\t"));
+
+    Outcome extract = cli({"extract", package.string(), (dir / "out").string()});
+    ASSERT_EQ(extract.status, 0) << extract.err;
+    EXPECT_EQ(readBytes(dir / "out" / "病歷.txt"), readBytes(a));
+    EXPECT_EQ(readBytes(dir / "out" / "empty.bin"), "");
+
+    // Adding the same unchanged file again keeps the package as it was.
+    const std::string before = readBytes(package);
+    EXPECT_EQ(cli({"zip", package.string(), a.string()}).status, 0);
+    EXPECT_EQ(readBytes(package), before);
+}
+
+TEST_F(CliTest, ExtractReportsFailingEntriesAndGoesOn) {
+    Outcome evil = cli({"extract", (kTestZips / "Zip.Evil.zip").string(), (dir / "out").string()});
+    EXPECT_EQ(evil.status, 1);
+    EXPECT_THAT(evil.err, HasSubstr("evil.txt: Cannot extract file - path lies outside the base directory\n"));
+    EXPECT_FALSE(fs::exists(dir.path().parent_path() / "Temp" / "evil.txt"));
+
+    Outcome encrypted = cli({"extract", (kTestZips / "Zip.none.encrypted.zip").string(), (dir / "enc").string()});
+    EXPECT_EQ(encrypted.status, 1);
+    EXPECT_THAT(encrypted.err, HasSubstr(": Cannot extract file"));
+}
+
+TEST_F(CliTest, DamagedArchivesFailCleanly) {
+    const std::string whole = readBytes(kTestZips / "Zip.deflate.zip");
+    const fs::path cut = dir.write("cut.zip", whole.substr(0, whole.size() / 2));
+    const fs::path junk = dir.write("junk.zip", "this is no archive at all");
+    const fs::path badCab = dir.write("bad.cab", "MSCF" + std::string(40, '\xff'));
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"extract", cut.string(), (dir / "o1").string()},
+             {"extract", junk.string(), (dir / "o2").string()},
+             {"list", cut.string()},
+             {"list", junk.string()},
+             {"list", badCab.string()},
+             {"list", (dir / "missing.zip").string()}}) {
+        Outcome run = cli(args);
+        EXPECT_EQ(run.status, 1) << args[0] << " " << args[1] << ": " << run.err;
+        EXPECT_THAT(run.err, HasSubstr("error: ")) << args[1];
+    }
+}
+
+TEST_F(CliTest, CabinetIsAcceptedByCabextractAndListed) {
+    dir.write("case/DCF00000001.dcm", std::string(70000, '\x01'));
+    dir.write("case/ATT00000002.pdf", "%PDF-1.4 tiny");
+    dir.write("case/.hidden", "skipped");
+    const fs::path cabinet = dir / "DCF.CAB";
+    Outcome cab = cli({"cab", cabinet.string(), (dir / "case").string()});
+    ASSERT_EQ(cab.status, 0) << cab.err;
+    Outcome check = shell("cabextract", {"-t", cabinet.string()});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_THAT(check.out, HasSubstr("DCF00000001.dcm  OK"));
+    EXPECT_THAT(check.out, ::testing::Not(HasSubstr(".hidden")));
+
+    Outcome list = cli({"list", cabinet.string()});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_THAT(list.out, HasSubstr("DCF00000001.dcm\tMSZIP\t-\t70000\t\t"));
+
+    Outcome unwritable = cli({"cab", (dir / "no" / "x.cab").string(), (dir / "case").string()});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err, "error: Cabinet file could bot be created.\n");
+}
+
+}  // namespace
+}  // namespace tessaro::cli
