@@ -44,6 +44,7 @@ void appendStoredFrame(std::span<const std::uint8_t> chunk, std::vector<std::uin
 // ---- Encoder ----
 
 struct MszipFrameEncoder::Impl {
+    Impl() { settings.setCompleteCodes(true); }  // cabextract refuses one-code Huffman trees
     DeflateEncoder deflate;
     DeflateSettings settings;  // the normal preset
 };

@@ -116,8 +116,8 @@ BlockForm BlockWriter::choose(const BlockBuffer& block, unsigned options) {
 }
 
 void BlockWriter::buildDynamicCode(const BlockBuffer& block) {
-    buildCodeLengths(block.literalLengthFreqs(), kMaxCodeLength, litLengths_);
-    buildCodeLengths(block.distanceFreqs(), kMaxCodeLength, distLengths_);
+    buildCodeLengths(block.literalLengthFreqs(), kMaxCodeLength, litLengths_, completeCodes_);
+    buildCodeLengths(block.distanceFreqs(), kMaxCodeLength, distLengths_, completeCodes_);
     buildCanonicalCodes(litLengths_, litCodes_);
     buildCanonicalCodes(distLengths_, distCodes_);
     hlit_ = lastNonZero(litLengths_.data(), kLiteralLengthCodes);
@@ -160,7 +160,7 @@ void BlockWriter::buildDynamicCode(const BlockBuffer& block) {
         }
         for (; run > 0; --run) emit(value, 0);
     }
-    buildCodeLengths(clFreq, kMaxCodeLengthCodeLength, clLengths_);
+    buildCodeLengths(clFreq, kMaxCodeLengthCodeLength, clLengths_, completeCodes_);
     buildCanonicalCodes(clLengths_, clCodes_);
     hclen_ = kCodeLengthCodes;
     while (hclen_ > 4 && clLengths_[kCodeLengthOrder[hclen_ - 1]] == 0) --hclen_;

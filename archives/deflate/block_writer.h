@@ -39,6 +39,9 @@ public:
     // Three header bits, padding, LEN and NLEN; the caller then writes the bytes.
     static void writeStoredHeader(BitWriter& out, unsigned length, bool final);
 
+    // Complete codes for every alphabet (see DeflateSettings::completeCodes).
+    void setCompleteCodes(bool on) { completeCodes_ = on; }
+
 private:
     struct CodeLengthItem {
         std::uint8_t symbol;  // 0..18
@@ -56,6 +59,7 @@ private:
     std::array<std::uint16_t, kCodeLengthCodes> clCodes_{};
     std::array<CodeLengthItem, kLiteralLengthCodes + kDistanceCodes> clItems_{};
     std::size_t clItemCount_ = 0;
+    bool completeCodes_ = false;
     unsigned hlit_ = 0;
     unsigned hdist_ = 0;
     unsigned hclen_ = 0;

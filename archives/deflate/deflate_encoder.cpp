@@ -91,6 +91,7 @@ class StreamEncoder {
 public:
     StreamEncoder(DeflateEncoder::State& state, const DeflateSettings& settings, ByteSink& sink)
         : s_(state), settings_(settings), out_(sink, state.output) {
+        s_.writer.setCompleteCodes(settings_.completeCodes());
         loadLimits();
     }
 

@@ -57,6 +57,13 @@ public:
     // The search limits doubled, as the encoder does once per stream for the normal preset.
     void doubleSearchLimits();
 
+    // Complete Huffman codes: an alphabet with fewer than two used symbols still gets two
+    // codes of length 1. RFC 1951 allows the one-code form, and ZIP readers accept it, but the
+    // MSZIP decoders of common cabinet tools refuse any incomplete code, so cabinet frames
+    // turn this on. It is no preset setting and leaves the preset letter alone.
+    bool completeCodes() const { return completeCodes_; }
+    void setCompleteCodes(bool on) { completeCodes_ = on; }
+
     friend bool operator==(const DeflateSettings&, const DeflateSettings&) = default;
 
 private:
@@ -65,6 +72,7 @@ private:
     unsigned chain_ = 32;
     unsigned maxLazy_ = 16;
     char letter_ = 'n';
+    bool completeCodes_ = false;
 };
 
 }  // namespace tessaro::archives

@@ -28,7 +28,8 @@ struct Leaf {
 
 }  // namespace
 
-void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLength, std::span<std::uint8_t> lengths) {
+void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLength, std::span<std::uint8_t> lengths,
+                      bool complete) {
     assert(freqs.size() <= kMaxSymbols && lengths.size() == freqs.size());
     assert(maxLength >= 1 && maxLength <= kMaxCodeLength);
     std::fill(lengths.begin(), lengths.end(), std::uint8_t{0});
@@ -37,12 +38,10 @@ void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLength, 
     std::size_t n = 0;
     for (std::size_t s = 0; s < freqs.size(); ++s)
         if (freqs[s] != 0) leaves[n++] = {freqs[s], static_cast<std::uint16_t>(s)};
-    if (n == 0) {
-        lengths[0] = 1;
-        return;
-    }
-    if (n == 1) {
-        lengths[leaves[0].symbol] = 1;
+    if (n <= 1) {
+        const std::uint16_t used = n == 1 ? leaves[0].symbol : 0;
+        lengths[used] = 1;
+        if (complete) lengths[used == 0 ? 1 : 0] = 1;
         return;
     }
     // Sorted by weight, equal weights by symbol number.

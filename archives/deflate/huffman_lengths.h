@@ -13,7 +13,10 @@ namespace tessaro::archives::deflate {
 
 // Fills lengths (same size as freqs, at most 288) with code lengths of at most maxLength bits.
 // Unused symbols get 0. One used symbol gets length 1; no used symbol gives symbol 0 length 1.
-void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLength, std::span<std::uint8_t> lengths);
+// With `complete`, those two cases get a second code of length 1 (symbol 0, or 1 when 0 is the
+// used one), so that decoders which refuse incomplete codes accept the block.
+void buildCodeLengths(std::span<const std::uint32_t> freqs, unsigned maxLength, std::span<std::uint8_t> lengths,
+                      bool complete = false);
 
 // Canonical codes for the lengths (RFC 1951, 3.2.2), bit-reversed so they can be written
 // least significant bit first.

@@ -49,6 +49,10 @@ std::vector<SourceFile> sourceFiles() {
     add("病歷摘要.txt", textLikeBytes(5000, 5));
     add("影像檔案.dcm", randomBytes(3000, 6));
     add("readonly.pdf", textLikeBytes(70000, 7), true);
+    // Runs give blocks whose distance alphabet has a single code, which cabextract refuses
+    // unless the code is completed.
+    add("run.dcm", std::string(70000, '\x01'));
+    add("pairs.txt", [] { std::string s; for (int i = 0; i < 30000; ++i) s += "ab"; return s; }());
     for (int i = 0; i < 150; ++i) add("many" + std::to_string(1000 + i) + ".txt", textLikeBytes(static_cast<size_t>(i * 37), 100 + i));
     std::string big = textLikeBytes(20 << 20, 8);
     const std::string noise = randomBytes(1 << 20, 9);
