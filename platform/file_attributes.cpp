@@ -13,8 +13,9 @@ std::optional<FileStatus> queryFileStatus(const std::filesystem::path& path) {
     FileStatus status;
     status.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
     status.lastWrite = st.st_mtime;
+    // Pipes, devices and sockets get neither bit: no archive component takes them as files.
     if (S_ISDIR(st.st_mode)) status.attributes |= dos_attr::kDirectory;
-    else status.attributes |= dos_attr::kArchive;
+    else if (S_ISREG(st.st_mode)) status.attributes |= dos_attr::kArchive;
     if ((st.st_mode & S_IWUSR) == 0) status.attributes |= dos_attr::kReadOnly;
     const std::string name = path.filename().string();
     if (!name.empty() && name.front() == '.' && name != "." && name != "..") status.attributes |= dos_attr::kHidden;

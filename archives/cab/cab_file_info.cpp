@@ -2,17 +2,8 @@
 
 #include "platform/local_time.h"
 
-#include <chrono>
-
 namespace tessaro::archives::cab {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::time_t toPosixTime(fs::file_time_type t) {
-    const auto sys = std::chrono::file_clock::to_sys(t);
-    return std::chrono::system_clock::to_time_t(std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
-}
 
 // Days from 1970-01-01 to the civil date y-m-d (proleptic Gregorian).
 long daysFromCivil(int y, int m, int d) {
@@ -28,34 +19,6 @@ long daysFromCivil(int y, int m, int d) {
 constexpr long kDateTimeEpochOffset = 25569;
 
 }  // namespace
-
-std::optional<DiskFileInfo> diskFileInfo(const fs::path& path) {
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) return std::nullopt;
-    DiskFileInfo info;
-    info.isDirectory = fs::is_directory(status);
-    if (fs::is_regular_file(status)) {
-        info.size = fs::file_size(path, ec);
-        if (ec) info.size = 0;
-        info.attributes |= kDosArchive;
-    }
-    if (info.isDirectory) info.attributes |= kDosDirectory;
-    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) info.attributes |= kDosReadOnly;
-    const auto name = path.filename().string();
-    if (!name.empty() && name[0] == '.') info.attributes |= kDosHidden;
-    const auto written = fs::last_write_time(path, ec);
-    info.lastWrite = ec ? 0 : toPosixTime(written);
-    return info;
-}
-
-DosDateTime toDosDateTime(std::time_t t) {
-    const platform::LocalTime local = platform::toLocalTime(t);
-    if (local.year < 1980) return {static_cast<std::uint16_t>(1 << 5 | 1), 0};
-    if (local.year > 2107) return {static_cast<std::uint16_t>(127 << 9 | 12 << 5 | 31), static_cast<std::uint16_t>(23 << 11 | 59 << 5 | 29)};
-    return {static_cast<std::uint16_t>((local.year - 1980) << 9 | local.month << 5 | local.day),
-            static_cast<std::uint16_t>(local.hour << 11 | local.minute << 5 | local.second / 2)};
-}
 
 double toDateTimeValue(std::time_t t) {
     const platform::LocalTime local = platform::toLocalTime(t);

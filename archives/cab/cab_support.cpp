@@ -6,6 +6,8 @@
 #include "archives/cab/cabinet_writer.h"
 #include "archives/io/byte_stream.h"
 #include "platform/code_page.h"
+#include "platform/dos_time.h"
+#include "platform/file_attributes.h"
 #include "platform/user_port.h"
 
 #include <filesystem>
@@ -94,8 +96,8 @@ void TCabCompress::AddFolder(const std::string& sourcePath, const std::string& d
             continue;
         }
         const std::string path = folder + entry.name;
-        const auto info = diskFileInfo(path);
-        if (!info || !(info->attributes & kDosArchive)) continue;
+        const auto info = platform::queryFileStatus(path);
+        if (!info || !(info->attributes & platform::dos_attr::kArchive)) continue;
         Items.Add({toDateTimeValue(info->lastWrite), path, static_cast<std::int64_t>(info->size), false, dest});
     }
 }
@@ -104,7 +106,7 @@ void TCabCompress::AddFile(const std::string& sourceName, const std::string& des
     TCabinetItem item;
     item.FileName = sourceName;
     item.DestinationPath = destPath;
-    if (const auto info = diskFileInfo(sourceName); info && !info->isDirectory) {
+    if (const auto info = platform::queryFileStatus(sourceName); info && !info->isDirectory()) {
         item.FileSize = static_cast<std::int64_t>(info->size);
         item.FileDate = toDateTimeValue(info->lastWrite);
     }
@@ -114,8 +116,8 @@ void TCabCompress::AddFile(const std::string& sourceName, const std::string& des
 std::int64_t TCabCompress::GetTotalFileSize() {
     std::int64_t total = 0;
     for (auto& item : Items) {
-        const auto info = diskFileInfo(item.FileName);
-        item.FileSize = (info && !info->isDirectory) ? static_cast<std::int64_t>(info->size) : -1;
+        const auto info = platform::queryFileStatus(item.FileName);
+        item.FileSize = (info && !info->isDirectory()) ? static_cast<std::int64_t>(info->size) : -1;
         if (item.FileSize > 0) total += item.FileSize;
     }
     return total;
@@ -189,10 +191,10 @@ void TCabCompress::addOneFile(CabinetWriter& writer, const TCabinetItem& item) {
     std::error_code ec;
     const fs::path source = fs::absolute(fs::path(item.FileName), ec);
     const std::string storedName = item.DestinationPath + item.ShortFileName();
-    const auto info = ec ? std::nullopt : diskFileInfo(source);
+    const auto info = ec ? std::nullopt : platform::queryFileStatus(source);
     // Only regular files are sources (a pipe or device could block or never end), and only
     // names the ANSI code page can carry.
-    if (!info || !(info->attributes & kDosArchive) || !platform::representableInCodePage(source.string()) ||
+    if (!info || !(info->attributes & platform::dos_attr::kArchive) || !platform::representableInCodePage(source.string()) ||
         !platform::representableInCodePage(storedName)) {
         ReportError(static_cast<std::uint16_t>(CabErrorCode::openSource));
         return;
@@ -205,7 +207,7 @@ void TCabCompress::addOneFile(CabinetWriter& writer, const TCabinetItem& item) {
         ReportError(static_cast<std::uint16_t>(CabErrorCode::openSource));
         return;
     }
-    const DosDateTime stamp = toDosDateTime(info->lastWrite);
+    const platform::DosDateTime stamp = platform::toDosDateTime(info->lastWrite);
     const CabFileInfo record{platform::encodeCodePage(storedName), stamp.date, stamp.time,
                              static_cast<std::uint16_t>(info->attributes & kStoredAttrMask)};
     try {
