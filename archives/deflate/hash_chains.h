@@ -18,6 +18,8 @@
 // lie outside the window from then on anyway).
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
