@@ -32,6 +32,9 @@ public:
         filled_ += count;
     }
 
+    // Bits in the accumulator.
+    unsigned pending() const { return filled_; }
+
     // Moves the whole bytes of the accumulator into the buffer.
     void flushBits() {
         std::uint64_t a = accumulator_;

@@ -54,7 +54,9 @@ unsigned lastNonZero(const std::uint8_t* lengths, unsigned count) {
     return count;
 }
 
-// Symbols with their extra bits under the given codes, then the end-of-block code.
+// Symbols with their extra bits under the given codes, then the end-of-block code. A literal
+// code takes at most 15 bits, so whole bytes leave the accumulator only once it holds 32 bits
+// or more; a match (at most 48 bits) always starts with at most 7.
 void writeSymbols(const BlockBuffer& block, const std::uint16_t* litCodes, const std::uint8_t* litLens,
                   const std::uint16_t* distCodes, const std::uint8_t* distLens, BitWriter& out) {
     const std::size_t n = block.symbols();
@@ -63,16 +65,19 @@ void writeSymbols(const BlockBuffer& block, const std::uint16_t* litCodes, const
         const unsigned dist = block.distance(i);
         if (dist == 0) {
             out.put(litCodes[value], litLens[value]);
+            if (out.pending() >= 32) out.flushBits();
         } else {
+            out.flushBits();
             const unsigned lc = kMatchCodes.lengthCode[value];
             out.put(litCodes[257 + lc], litLens[257 + lc]);
             out.put(value + kMinMatch - kLengthBase[lc], kLengthExtra[lc]);
             const unsigned dc = kMatchCodes.distance(dist);
             out.put(distCodes[dc], distLens[dc]);
             out.put(dist - kDistanceBase[dc], kDistanceExtra[dc]);
+            out.flushBits();
         }
-        out.flushBits();
     }
+    out.flushBits();
     out.put(litCodes[kEndOfBlock], litLens[kEndOfBlock]);
     out.flushBits();
 }

@@ -18,7 +18,10 @@
 // lie outside the window from then on anyway).
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -74,23 +77,31 @@ public:
 
     // The buffer moved down by `shift` bytes.
     void rebase(unsigned shift) {
-        lower(reinterpret_cast<std::uint16_t*>(newest_.data()), kHashes * kNewest, shift);
+        lower(newest_.data(), kHashes * kNewest, shift);
         lower(links_.data(), kLinks, shift);
         linkOffset_ = (linkOffset_ + shift) & kLinkMask;
     }
 
 private:
-    // v = max(v, shift) − shift over the array: a saturating subtraction, eight entries per
-    // instruction where SSE2 is available (it runs for 96 K entries every 16 KiB of input).
-    static void lower(std::uint16_t* v, std::size_t n, unsigned shift) {
+    // Every 16-bit entry v of the array becomes max(v, shift) − shift: a saturating subtraction,
+    // eight entries per instruction where SSE2 is available (it runs for 96 K entries every
+    // 16 KiB of input). `entries` is a multiple of 8; the entries are reached through
+    // byte-wise access (memcpy or SSE loads), which may view the chain words as 16-bit lanes.
+    static void lower(void* data, std::size_t entries, unsigned shift) {
+        auto* bytes = static_cast<std::uint8_t*>(data);
 #if defined(__SSE2__)
         const __m128i s = _mm_set1_epi16(static_cast<short>(shift));
-        for (std::size_t i = 0; i < n; i += 8) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + i));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(v + i), _mm_subs_epu16(x, s));
+        for (std::size_t i = 0; i < entries * 2; i += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + i), _mm_subs_epu16(x, s));
         }
 #else
-        for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::uint16_t>(v[i] > shift ? v[i] - shift : 0);
+        for (std::size_t i = 0; i < entries * 2; i += 2) {
+            std::uint16_t v;
+            std::memcpy(&v, bytes + i, 2);
+            v = static_cast<std::uint16_t>(v > shift ? v - shift : 0);
+            std::memcpy(bytes + i, &v, 2);
+        }
 #endif
     }
 

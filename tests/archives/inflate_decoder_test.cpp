@@ -12,6 +12,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <random>
 #include <sstream>
 
 namespace tessaro::archives {
