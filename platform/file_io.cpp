@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include "platform/error.h"
+#include "platform/file_open.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -37,7 +38,7 @@ std::string readFileBytes(const std::filesystem::path& path, std::uintmax_t size
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) throw Error(cannotOpenText(path, systemReason(EISDIR)));
     errno = 0;
-    File file(std::fopen(path.c_str(), "rb"));
+    File file(openFile(path, "rb"));
     if (!file) throw Error(cannotOpenText(path, systemReason(errno)));
 
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -59,7 +60,7 @@ std::string readFileBytes(const std::filesystem::path& path, std::uintmax_t size
 
 void writeFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     errno = 0;
-    File file(std::fopen(path.c_str(), "wb"));
+    File file(openFile(path, "wb"));
     if (!file) throw Error(cannotCreateText(path, systemReason(errno)));
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     const int closeResult = std::fclose(file.release());

@@ -2,6 +2,7 @@
 
 #include "archives/cab/cab_checksum.h"
 #include "archives/cab/mszip_frame.h"
+#include "platform/file_open.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -149,7 +150,7 @@ void CabinetWriter::finish(const std::filesystem::path& path) {
     flushBlock();
     const auto partial = siblingTempName(path);
     errno = 0;
-    FileHandle out(std::fopen(partial.c_str(), "wb"));
+    FileHandle out(platform::openFile(partial, "wb"));
     if (!out) throw CabinetWriteError(CabErrorCode::cabinetFile, "Cannot create " + path.string() + ": " + systemReason());
     try {
         writeCabinet(out.get(), path);

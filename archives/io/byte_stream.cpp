@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/file_open.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,13 +33,13 @@ namespace {
 
 FileHandle openForReading(const std::filesystem::path& path) {
     errno = 0;
-    FileHandle file(std::fopen(path.c_str(), "rb"));
+    FileHandle file(platform::openFile(path, "rb"));
     if (!file) throw Error(platform::cannotOpenText(path, std::strerror(errno)));
     return file;
 }
 
 void seekFile(std::FILE* file, std::uint64_t offset, const std::filesystem::path& path) {
-    if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0)
+    if (!platform::seekFile(file, offset))
         throw Error(platform::cannotOpenText(path, std::strerror(errno)));
 }
 
@@ -71,7 +72,7 @@ void FileSource::seek(std::uint64_t offset) {
 
 FileSink::FileSink(const std::filesystem::path& path) : path_(path) {
     errno = 0;
-    file_.reset(std::fopen(path.c_str(), "wb"));
+    file_.reset(platform::openFile(path, "wb"));
     if (!file_) throw Error(platform::cannotCreateText(path, std::strerror(errno)));
 }
 
