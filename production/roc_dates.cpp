@@ -1,5 +1,6 @@
 #include "production/roc_dates.h"
 
+#include "platform/calendar.h"
 #include "platform/local_time.h"
 #include "platform/user_port.h"
 
@@ -13,31 +14,6 @@ namespace {
 
 constexpr DateTime kFirstValid = -657434.0;  // 0100-01-01 00:00
 constexpr DateTime kPastLast = 2958466.0;    // 10000-01-01 00:00
-
-// Days from 1970-01-01 to a Gregorian date (Howard Hinnant's days_from_civil).
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-CivilDate civilFromDays(long long z) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long y = static_cast<long long>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    return {static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
-}
-
-const long long kEpochDays = daysFromCivil(1899, 12, 30);
 
 // Splits UTF-8 text into its characters, each kept as its own UTF-8 bytes.
 std::vector<std::string> characters(const std::string& text) {
@@ -78,13 +54,11 @@ bool IsValidDateTime(DateTime dt) { return dt >= kFirstValid && dt < kPastLast; 
 
 CivilDate dateOf(DateTime dt) {
     // The integer part (towards zero) is the day; the fraction is the time of that day.
-    return civilFromDays(kEpochDays + static_cast<long long>(std::trunc(dt)));
+    return platform::dateAfterDateTimeEpoch(static_cast<long long>(std::trunc(dt)));
 }
 
 DateTime dateTimeOf(const CivilDate& date) {
-    return static_cast<DateTime>(daysFromCivil(date.year, static_cast<unsigned>(date.month),
-                                               static_cast<unsigned>(date.day)) -
-                                 kEpochDays);
+    return static_cast<DateTime>(platform::daysSinceDateTimeEpoch(date));
 }
 
 bool isValidCivilDate(int year, int month, int day) {

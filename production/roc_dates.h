@@ -5,6 +5,8 @@
 // with at least three digits, then month and day with two digits each.
 #pragma once
 
+#include "platform/calendar.h"
+
 #include <string>
 
 namespace tessaro {
@@ -15,12 +17,7 @@ namespace tessaro::production {
 
 using DateTime = double;
 
-struct CivilDate {
-    int year;
-    int month;
-    int day;
-    bool operator==(const CivilDate&) const = default;
-};
+using CivilDate = platform::CivilDate;
 
 // True for -657434.0 (0100-01-01) <= dt < 2958466.0 (the instant after 9999-12-31).
 bool IsValidDateTime(DateTime dt);

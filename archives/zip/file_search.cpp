@@ -1,5 +1,6 @@
 #include "archives/zip/file_search.h"
 
+#include "archives/folder_listing.h"
 #include "archives/zip/name_mask.h"
 #include "platform/file_attributes.h"
 
@@ -29,29 +30,9 @@ std::filesystem::path nativeFolder(std::string folderPart) {
     return folderPart.empty() ? std::filesystem::path(".") : std::filesystem::path(folderPart);
 }
 
-struct Listing {
-    std::string name;
-    std::filesystem::path path;
-    bool isDirectory;
-};
-
-std::vector<Listing> listFolder(const std::filesystem::path& folder) {
-    std::vector<Listing> list;
-    std::error_code ec;
-    for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
-         it.increment(ec)) {
-        std::error_code typeError;
-        list.push_back({it->path().filename().string(), it->path(), it->is_directory(typeError)});
-    }
-    std::sort(list.begin(), list.end(), [](const Listing& a, const Listing& b) {
-        return asciiUpper(a.name) < asciiUpper(b.name);
-    });
-    return list;
-}
-
 void searchFolder(const std::filesystem::path& folder, const std::string& recordedFolder, const std::string& namePart,
                   std::uint32_t searchAttributes, bool recurse, std::vector<FoundFile>& found) {
-    const auto list = listFolder(folder);
+    const auto list = listFolderInNameOrder(folder);
     for (const auto& item : list) {
         if (item.name == "." || item.name == "..") continue;
         const auto status = platform::queryFileStatus(item.path);

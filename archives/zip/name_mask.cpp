@@ -7,14 +7,6 @@ namespace {
 
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-// Length of the UTF-8 sequence starting with `lead` (1 for anything that is not a lead).
-size_t sequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF7) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
-    return 1;
-}
-
 struct SplitPath {
     std::string_view folder;  // empty when none
     std::string_view last;
@@ -43,13 +35,6 @@ std::vector<std::string> splitMask(std::string_view mask) {
     return parts;
 }
 
-std::string asciiUpper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 std::string backslashed(std::string_view text) {
     std::string out(text);
     for (char& c : out)
@@ -68,39 +53,6 @@ size_t drivePrefixLength(std::string_view path) {
         return share == std::string_view::npos ? path.size() : share + 1;
     }
     return 0;
-}
-
-bool wildcardMatch(std::string_view pattern, std::string_view name) {
-    const std::string p = asciiUpper(pattern);
-    const std::string n = asciiUpper(name);
-    // Greedy matching with one backtrack point: the last "*" seen.
-    size_t pi = 0, ni = 0;
-    size_t starP = std::string::npos, starN = 0;
-    while (ni < n.size()) {
-        if (pi < p.size() && p[pi] == '*') {
-            starP = pi++;
-            starN = ni;
-        } else if (pi < p.size() && p[pi] == '?') {
-            ++pi;
-            ni += sequenceLength(static_cast<unsigned char>(n[ni]));
-        } else if (pi < p.size() && p[pi] == n[ni]) {
-            ++pi;
-            ++ni;
-        } else if (starP != std::string::npos) {
-            pi = starP + 1;
-            starN += sequenceLength(static_cast<unsigned char>(n[starN]));
-            ni = starN;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == '*') ++pi;
-    return pi == p.size() && ni == n.size();
-}
-
-bool nameComponentMatch(std::string_view pattern, std::string_view name) {
-    if (pattern == "*" || pattern == "*.*") return !name.empty();
-    return wildcardMatch(pattern, name);
 }
 
 bool entryMatchesMask(std::string_view mask, std::string_view entryName) {

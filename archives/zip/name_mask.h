@@ -6,6 +6,8 @@
 // are the same in masks and names.
 #pragma once
 
+#include "archives/name_matching.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,21 +17,12 @@ namespace tessaro::archives::zip {
 // The patterns of a mask, each trimmed of surrounding blanks; empty patterns dropped.
 std::vector<std::string> splitMask(std::string_view mask);
 
-// ASCII letters upper-cased, everything else kept.
-std::string asciiUpper(std::string_view text);
-
 // `text` with every "/" turned into "\".
 std::string backslashed(std::string_view text);
 
 // Length of a leading drive prefix ("C:" plus the separator after it) or network share
 // prefix ("\\server\share" plus the separator after it) of a backslashed path; 0 when none.
 size_t drivePrefixLength(std::string_view path);
-
-// Matches `name` against one wildcard `pattern`, ASCII letters without regard to case.
-bool wildcardMatch(std::string_view pattern, std::string_view name);
-
-// Matches a last path component: "*" and "*.*" take every non-empty name.
-bool nameComponentMatch(std::string_view pattern, std::string_view name);
 
 // Does the entry named `entryName` (a folder entry's trailing separator removed or not)
 // match `mask`? A pattern with a folder portion must match the entry's folder portion too.

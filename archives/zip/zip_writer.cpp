@@ -128,7 +128,7 @@ void TZipWriter::OpenArchive(const std::filesystem::path& fileName) {
         environment.port = port_;
         loaded = zip::loadArchive(platform::RandomAccessFile(fileName, platform::RandomAccessFile::Mode::read), environment);
     } else {
-        if (zip::asciiUpper(fileName.extension().string()) != ".ZIP")
+        if (asciiUpper(fileName.extension().string()) != ".ZIP")
             throw ZipError(ZipCode::unhandledType, zip_text::kUnhandledType);
         loaded.volumes = std::make_unique<zip::VolumeSet>(
             platform::RandomAccessFile(fileName, platform::RandomAccessFile::Mode::create));
@@ -162,17 +162,17 @@ void TZipWriter::rebuildIndex() {
     index_.clear();
     if (!archive_) return;
     for (size_t i = 0; i < archive_->entries.size(); ++i)
-        index_.emplace(zip::asciiUpper(archive_->entries[i].name), i);
+        index_.emplace(asciiUpper(archive_->entries[i].name), i);
 }
 
 std::optional<size_t> TZipWriter::findEntry(const std::string& storedName) const {
-    const std::string key = zip::asciiUpper(storedName);
+    const std::string key = asciiUpper(storedName);
     const auto found = index_.find(key);
     if (found == index_.end()) return std::nullopt;
     const auto& entries = archive_->entries;
     if (entries[found->second].action != ArchiveAction::aaDelete) return found->second;
     for (size_t i = found->second + 1; i < entries.size(); ++i)
-        if (entries[i].action != ArchiveAction::aaDelete && zip::asciiUpper(entries[i].name) == key) return i;
+        if (entries[i].action != ArchiveAction::aaDelete && asciiUpper(entries[i].name) == key) return i;
     return std::nullopt;
 }
 
@@ -214,7 +214,7 @@ void TZipWriter::addFoundFile(const std::filesystem::path& fullPath, const std::
         return;
     }
     entry.action = ArchiveAction::aaAdd;
-    index_.emplace(zip::asciiUpper(entry.name), archive_->entries.size());
+    index_.emplace(asciiUpper(entry.name), archive_->entries.size());
     archive_->entries.push_back(std::move(entry));
     changed_ = true;
     if (settings_.autoSave) Save();

@@ -1,0 +1,24 @@
+#include "archives/folder_listing.h"
+
+#include "archives/name_matching.h"
+
+#include <algorithm>
+
+namespace tessaro::archives {
+
+std::vector<ListedEntry> listFolderInNameOrder(const std::filesystem::path& folder) {
+    std::vector<ListedEntry> entries;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
+         it.increment(ec)) {
+        std::error_code statError;
+        const bool isDirectory = it->is_directory(statError);
+        const bool isSymlink = it->is_symlink(statError);
+        entries.push_back({it->path().filename().string(), it->path(), isDirectory, isSymlink});
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const ListedEntry& a, const ListedEntry& b) { return lessIgnoringAsciiCase(a.name, b.name); });
+    return entries;
+}
+
+}  // namespace tessaro::archives
