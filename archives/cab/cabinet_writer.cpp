@@ -2,12 +2,12 @@
 
 #include "archives/cab/cab_checksum.h"
 #include "archives/cab/mszip_frame.h"
-#include "platform/file_open.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <random>
+#include <optional>
+#include <span>
 
 namespace tessaro::archives::cab {
 namespace {
@@ -19,12 +19,6 @@ constexpr std::uint64_t kMaxFolderInput = std::uint64_t{0xFFFF} * kMaxBlockInput
 constexpr size_t kMaxNameBytes = 255;
 
 std::string systemReason() { return errno ? std::strerror(errno) : "I/O error"; }
-
-// A name beside `path` that no other cabinet build is using.
-std::filesystem::path siblingTempName(const std::filesystem::path& path) {
-    std::random_device rd;
-    return path.parent_path() / (path.filename().string() + ".part" + std::to_string(rd() % 1000000));
-}
 
 }  // namespace
 
@@ -148,26 +142,19 @@ size_t CabinetWriter::directorySize(size_t extraFileRecord) const {
 
 void CabinetWriter::finish(const std::filesystem::path& path) {
     flushBlock();
-    const auto partial = siblingTempName(path);
+    // The cabinet is written beside its target and renamed over it only when complete, so a
+    // failure never leaves a cut-short cabinet (the temporary file goes with `out`).
+    const std::filesystem::path folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
     errno = 0;
-    FileHandle out(platform::openFile(partial, "wb"));
+    std::optional<platform::TempFile> out = platform::TempFile::create(folder, "." + path.filename().string() + ".");
     if (!out) throw CabinetWriteError(CabErrorCode::cabinetFile, "Cannot create " + path.string() + ": " + systemReason());
-    try {
-        writeCabinet(out.get(), path);
-        if (std::fclose(out.release()) != 0)
-            throw CabinetWriteError(CabErrorCode::cabinetFile, "Cannot write " + path.string() + ": " + systemReason());
-        std::error_code ec;
-        std::filesystem::rename(partial, path, ec);
-        if (ec) throw CabinetWriteError(CabErrorCode::cabinetFile, "Cannot create " + path.string() + ": " + ec.message());
-    } catch (...) {
-        out.reset();
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        throw;
-    }
+    writeCabinet(*out, path);
+    std::string reason;
+    if (!out->replace(path, reason))
+        throw CabinetWriteError(CabErrorCode::cabinetFile, "Cannot create " + path.string() + ": " + reason);
 }
 
-void CabinetWriter::writeCabinet(std::FILE* out, const std::filesystem::path& path) {
+void CabinetWriter::writeCabinet(platform::TempFile& out, const std::filesystem::path& path) {
     const bool hasFolder = !files_.empty() || blockCount_ > 0;
     const size_t folderCount = hasFolder ? 1 : 0;
     const size_t directory = directorySize(0) - kFolderSize * (1 - folderCount);
@@ -183,7 +170,7 @@ void CabinetWriter::writeCabinet(std::FILE* out, const std::filesystem::path& pa
     for (const auto& file : files_) putFile(bytes, file);
 
     const auto fail = [&] { return CabinetWriteError(CabErrorCode::cabinetFile, "Cannot write " + path.string() + ": " + systemReason()); };
-    if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) throw fail();
+    if (!out.write(bytes)) throw fail();
 
     // Copy the data blocks out of the temporary file.
     if (std::fflush(temp_.get()) != 0 || std::fseek(temp_.get(), 0, SEEK_SET) != 0)
@@ -193,7 +180,7 @@ void CabinetWriter::writeCabinet(std::FILE* out, const std::filesystem::path& pa
         const size_t want = static_cast<size_t>(std::min<std::uint64_t>(left, chunk.size()));
         if (std::fread(chunk.data(), 1, want, temp_.get()) != want)
             throw CabinetWriteError(CabErrorCode::tempFile, "Cannot read the temporary file: " + systemReason());
-        if (std::fwrite(chunk.data(), 1, want, out) != want) throw fail();
+        if (!out.write(std::span(chunk).first(want))) throw fail();
         left -= want;
     }
 }

@@ -15,6 +15,7 @@
 #include "archives/cab/cab_records.h"
 #include "archives/io/byte_stream.h"
 #include "platform/error.h"
+#include "platform/temp_file.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -97,7 +98,7 @@ private:
     void flushBlock();
     size_t directorySize(size_t extraFileRecord) const;
     void writeTemp(std::span<const std::uint8_t> bytes);
-    void writeCabinet(std::FILE* out, const std::filesystem::path& path);
+    void writeCabinet(platform::TempFile& out, const std::filesystem::path& path);
 
     FolderCompression compression_;
     BlockCallback onBlock_;
