@@ -19,13 +19,7 @@
 
 namespace tessaro::archives::zip {
 
-struct EndValues {
-    std::uint32_t thisDisk = 0;
-    std::uint32_t directoryDisk = 0;
-    std::uint64_t entriesOnDisk = 0;
-    std::uint64_t entriesTotal = 0;
-    std::uint64_t directorySize = 0;
-    std::uint64_t directoryOffset = 0;
+struct EndValues : DirectoryEnd {
     std::string comment;  // decoded in the ANSI code page
 };
 

@@ -19,15 +19,6 @@ std::string centralHeaderRecord(const ZipEntry& entry);
 // when a size overflows, 4 otherwise).
 std::string dataDescriptorRecord(const ZipEntry& entry);
 
-struct DirectoryEnd {
-    std::uint32_t thisDisk = 0;
-    std::uint32_t directoryDisk = 0;
-    std::uint64_t entriesOnDisk = 0;
-    std::uint64_t entriesTotal = 0;
-    std::uint64_t directorySize = 0;
-    std::uint64_t directoryOffset = 0;
-};
-
 // True when a count reaches 0xFFFF or the directory's size or offset reaches 0xFFFFFFFF.
 bool needsZip64Tail(const DirectoryEnd& end);
 std::string zip64EndRecord(const DirectoryEnd& end);

@@ -104,4 +104,14 @@ inline std::span<const std::uint8_t> asBytes(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+// The values of the end of central directory record (zip64 widths).
+struct DirectoryEnd {
+    std::uint32_t thisDisk = 0;
+    std::uint32_t directoryDisk = 0;
+    std::uint64_t entriesOnDisk = 0;
+    std::uint64_t entriesTotal = 0;
+    std::uint64_t directorySize = 0;
+    std::uint64_t directoryOffset = 0;
+};
+
 }  // namespace tessaro::archives::zip
