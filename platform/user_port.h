@@ -5,6 +5,7 @@
 // reference and call it at the points where the user must be told or asked something.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,6 +19,14 @@ struct FileDialogRequest {
     std::filesystem::path initialDir;
     std::string fileName;          // proposed name (save dialogs)
     std::string defaultExtension;  // added when the user types a name without one
+};
+
+// Where a long operation (a production run, an import) stands: case `current` of `total`
+// (1-based), and the file being copied or packed, empty when none.
+struct Progress {
+    std::size_t current = 0;
+    std::size_t total = 0;
+    std::string file;
 };
 
 class UserPort {
@@ -35,6 +44,8 @@ public:
     virtual std::optional<std::filesystem::path> saveFile(const FileDialogRequest& request) = 0;
     // Lets pending window messages run in the middle of a long operation.
     virtual void processPendingMessages() = 0;
+    // Where a long operation stands, for a progress display. Ignored unless a front end shows it.
+    virtual void showProgress(const Progress& /*progress*/) {}
 };
 
 }  // namespace tessaro

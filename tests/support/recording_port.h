@@ -20,6 +20,7 @@ public:
     std::deque<std::optional<std::filesystem::path>> openAnswers;  // empty: cancel
     std::deque<std::optional<std::filesystem::path>> saveAnswers;  // empty: cancel
     int pendingMessageCalls = 0;
+    std::vector<Progress> progress;
 
     void showMessage(const std::string& text) override { messages.push_back(text); }
     void reportError(const std::string& text) override { errors.push_back(text); }
@@ -36,6 +37,7 @@ public:
         return take(saveAnswers, std::optional<std::filesystem::path>{});
     }
     void processPendingMessages() override { ++pendingMessageCalls; }
+    void showProgress(const Progress& report) override { progress.push_back(report); }
 
 private:
     template <typename T>
