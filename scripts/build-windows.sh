@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Builds Tessaro for 64-bit Windows on Debian 12: the libraries, tessaro-cli and the test
+# programs, cross-compiled with mingw-w64 into build/windows (preset "windows").
+#
+# Debian ships no mingw build of bzip2, liblzma or WavPack, so their Debian source packages
+# are fetched with `apt-get source` and cross-compiled as static libraries into
+# build/windows-deps/prefix, GoogleTest likewise from Debian's googletest sources. The
+# deb-src entry this needs lives in a private apt configuration under build/windows-deps/apt
+# (own source list, own index lists, own cache): the system's apt setup is never touched.
+# Every step is skipped when its result is already there, so running the script again only
+# rebuilds what changed. Needs root or sudo for the package installation.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+deps=$root/build/windows-deps
+prefix=$deps/prefix
+host=x86_64-w64-mingw32
+jobs=$(nproc)
+
+# ---- Debian packages: the cross compiler, Wine to run the results, zlib for the tests
+packages=(
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64 binutils-mingw-w64-x86-64
+  wine wine64 libz-mingw-w64-dev googletest
+  cmake ninja-build make pkg-config dpkg-dev xz-utils bzip2 ca-certificates
+)
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+export CC=$host-gcc-posix CXX=$host-g++-posix AR=$host-ar RANLIB=$host-ranlib
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+else launcher=(); fi
+
+# ---- Source packages through a private apt configuration
+fetch_sources() {
+  local apt=$deps/apt
+  [ -d "$deps/src/bzip2" ] && [ -d "$deps/src/xz-utils" ] && [ -d "$deps/src/wavpack" ] && return
+  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d" "$deps/src"
+  # The Debian archive this machine already uses for binary packages of its release.
+  local codename uri
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  uri=$(apt-get indextargets --format '$(REPO_URI)' "Release: $codename" "Identifier: Packages" \
+        "Component: main" | sort -u | head -n 1)
+  if [ -z "$uri" ]; then echo "no apt source for $codename main is configured" >&2; exit 1; fi
+  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $codename main" >"$apt/sources.list"
+  local opts=(-q -o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/sources.list.d"
+              -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o "APT::Sandbox::User=$(id -un)")
+  apt-get "${opts[@]}" update >/dev/null
+  local fetch=$deps/src/fetch
+  rm -rf "$fetch" && mkdir -p "$fetch"
+  (cd "$fetch" && apt-get "${opts[@]}" source bzip2 xz-utils wavpack >/dev/null)
+  local name
+  for name in bzip2 xz-utils wavpack; do
+    rm -rf "${deps:?}/src/$name"
+    mv "$(find "$fetch" -mindepth 1 -maxdepth 1 -type d -name "$name-*" | head -n 1)" "$deps/src/$name"
+  done
+  rm -rf "$fetch"
+}
+
+# ---- bzip2: the library's seven files, compiled directly (its Makefile builds programs too)
+build_bzip2() {
+  [ -f "$prefix/lib/libbz2.a" ] && return
+  local src=$deps/src/bzip2 obj=$deps/build/bzip2
+  rm -rf "$obj" && mkdir -p "$obj" "$prefix/lib" "$prefix/include"
+  local f objects=()
+  for f in blocksort huffman crctable randtable compress decompress bzlib; do
+    "$CC" -O2 -c "$src/$f.c" -o "$obj/$f.o"
+    objects+=("$obj/$f.o")
+  done
+  "$AR" rcs "$prefix/lib/libbz2.a" "${objects[@]}"
+  cp "$src/bzlib.h" "$prefix/include/"
+}
+
+# ---- liblzma and libwavpack: their own configure scripts, library only
+build_autotools() {
+  local name=$1 marker=$2
+  shift 2
+  [ -f "$prefix/lib/$marker" ] && return
+  local obj=$deps/build/$name
+  rm -rf "$obj" && mkdir -p "$obj"
+  (cd "$obj" && "$deps/src/$name/configure" --host=$host --prefix="$prefix" --disable-shared --enable-static \
+      "$@" CFLAGS="-O2" >/dev/null && make -s -j"$jobs" >/dev/null && make -s install >/dev/null)
+}
+
+# ---- GoogleTest from Debian's sources, with the project's own toolchain file
+build_googletest() {
+  [ -f "$prefix/lib/libgtest.a" ] && return
+  local obj=$deps/build/googletest
+  rm -rf "$obj"
+  cmake -S /usr/src/googletest -B "$obj" -G Ninja "${launcher[@]}" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DTESSARO_WINDOWS_DEPS="$prefix" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+  cmake --build "$obj" -j "$jobs" >/dev/null
+  cmake --install "$obj" >/dev/null
+}
+
+fetch_sources
+build_bzip2
+build_autotools xz-utils liblzma.a --disable-xz --disable-xzdec --disable-lzmadec --disable-lzmainfo \
+  --disable-lzma-links --disable-scripts --disable-doc --disable-nls
+build_autotools wavpack libwavpack.a --disable-apps
+build_googletest
+
+# ---- Tessaro itself
+cmake --preset windows "${launcher[@]}" >/dev/null
+cmake --build --preset windows
