@@ -16,6 +16,11 @@ struct DeclarationHeader {
     std::optional<std::string> declarationDate;  // t6, searched after the closing tag of t3
 };
 
+// The header as the declaration dialog shows it: t3 may stand before or after t2.
 DeclarationHeader readDeclarationHeader(const DeclarationText& text);
+
+// The header as a production run takes it: each value searched after the closing tag of the
+// one before (t2, then t3 after it, then t6 after that).
+DeclarationHeader readChainedHeader(const DeclarationText& text);
 
 }  // namespace tessaro::feeinput

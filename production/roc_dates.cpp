@@ -80,6 +80,13 @@ std::string DateTimeToStr7(DateTime Atime) {
     return text;
 }
 
+std::string DateTimeToStr8(DateTime dt) {
+    const CivilDate date = dateOf(IsValidDateTime(dt) ? dt : 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", date.year, date.month, date.day);
+    return text;
+}
+
 DateTime str7toDate(const std::string& tmpstr, UserPort& port) {
     const std::vector<std::string> chars = characters(tmpstr);
     if (chars.size() != 7) return 0;

@@ -40,6 +40,9 @@ std::string DateTimeToStr7(DateTime Atime);
 // text followed by " 不能轉換成民國日期單位(YYYMMDD)".
 DateTime str7toDate(const std::string& tmpstr, UserPort& port);
 
+// The date of `dt` as eight Gregorian digits, "YYYYMMDD"; the zero date for an invalid `dt`.
+std::string DateTimeToStr8(DateTime dt);
+
 // The current local date and time.
 DateTime now();
 

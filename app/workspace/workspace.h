@@ -22,9 +22,11 @@
 #include "app/workspace/panel.h"
 #include "app/workspace/program_values.h"
 #include "platform/user_port.h"
+#include "production/production_run.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,7 +101,17 @@ public:
     void chooseKind(AttachmentRowId editor, std::optional<std::size_t> item);
     void chooseContentClass(AttachmentRowId editor, std::optional<std::size_t> item);
 
+    // ---- Production --------------------------------------------------------------------
+    // "製作電子抽審檔": one upload package per case that passes its checks.
+    production::RunOutcome CmakeAuditClick();
+    // The clock a run takes today's date from for its names (tests freeze it).
+    void setClock(std::function<production::DateTime()> clock);
+    // Called with each package's full path as soon as it is written.
+    void setOnPackageWritten(std::function<void(const std::filesystem::path&)> listener);
+
 private:
+    class RunRows;
+
     CaseRecord* caseRecord(CaseRowId id);
     AttachmentRow* attachmentRow(AttachmentRowId id);
 
@@ -109,6 +121,8 @@ private:
     CaseList cases_;
     AttachmentList attachments_;
     std::optional<CaseRowId> attachmentSource_;  // the case row the attachment list shows
+    std::function<production::DateTime()> clock_ = production::now;
+    std::function<void(const std::filesystem::path&)> onPackageWritten_;
 };
 
 }  // namespace tessaro::workspace

@@ -145,15 +145,17 @@ void TZipWriter::CloseArchive() {
     if (fileName_.empty()) return;
     struct Forget {
         TZipWriter& writer;
-        ~Forget() {
-            writer.archive_.reset();
-            writer.fileName_.clear();
-            writer.index_.clear();
-            writer.changed_ = false;
-            writer.status_ = ArchiveStatus::invalid;
-        }
+        ~Forget() { writer.DiscardArchive(); }
     } forget{*this};
     if (changed_) Save();
+}
+
+void TZipWriter::DiscardArchive() noexcept {
+    archive_.reset();
+    fileName_.clear();
+    index_.clear();
+    changed_ = false;
+    status_ = ArchiveStatus::invalid;
 }
 
 // ---- Adding -----------------------------------------------------------------------------

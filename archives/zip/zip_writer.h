@@ -69,6 +69,10 @@ public:
     void Save();
     // Saves unsaved changes, closes the file and forgets the archive.
     void CloseArchive();
+    // Closes the file and forgets the archive without saving: the package stays on disk as
+    // it was (a package OpenArchive created is left empty). For callers that must not let a
+    // failed operation reach the package.
+    void DiscardArchive() noexcept;
 
     bool isOpen() const { return archive_.has_value(); }
     const std::filesystem::path& fileName() const { return fileName_; }

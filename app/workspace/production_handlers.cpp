@@ -1,0 +1,72 @@
+// "製作電子抽審檔": the production run over the case list, driven from the window's state.
+#include "app/workspace/workspace.h"
+
+#include <utility>
+
+namespace tessaro::workspace {
+namespace {
+
+// The first character of a chooser's item ("1.當期送審" gives "1").
+template <typename Items>
+std::string itemCode(const Items& items, std::size_t selected) {
+    return selected < std::size(items) ? std::string(items[selected].substr(0, 1)) : std::string();
+}
+
+}  // namespace
+
+// The case list as the run reads and marks it.
+class Workspace::RunRows final : public production::RunCases {
+public:
+    explicit RunRows(Workspace& ws) : ws_(ws) {}
+
+    std::size_t count() const override { return ws_.cases_.size(); }
+
+    production::CaseFacts facts(std::size_t index) const override {
+        const CaseRow& row = ws_.cases_[index];
+        return {ws_.caseCategory(index), ws_.caseSerialText(index), row.cells[kAttachmentCell], row.cells[kIdCell]};
+    }
+
+    std::vector<production::AttachmentFacts> showAttachments(std::size_t index) override {
+        ws_.showAttList(ws_.cases_[index].cells[kAttachmentCell], ws_.cases_[index].id);
+        std::vector<production::AttachmentFacts> rows;
+        for (std::size_t i = 0; i < ws_.attachments_.size(); ++i) {
+            const AttachmentRow& row = ws_.attachments_[i];
+            rows.push_back({row.kind, row.contentClass.empty() ? ' ' : row.contentClass.front(), row.file});
+        }
+        return rows;
+    }
+
+    void packageMade(std::size_t index, const std::filesystem::path& package) override {
+        ws_.cases_[index].cells[kNoteCell] = "已製";
+        if (ws_.onPackageWritten_) ws_.onPackageWritten_(package);
+    }
+
+private:
+    Workspace& ws_;
+};
+
+production::RunOutcome Workspace::CmakeAuditClick() {
+    production::RunSettings settings;
+    settings.appPath = values_.appPath;
+    settings.headerSource = values_.importfileMode == ImportFileMode::titxt ? production::HeaderSource::declarationFile
+                                                                            : production::HeaderSource::headerBoxes;
+    settings.declarationPath = panel_.CXMLfile;
+    settings.hospitalCodeBox = panel_.ChospitalCode;
+    settings.feeYearMonthBox = panel_.CINSUyyymm;
+    settings.declarationDateBox = panel_.CINSUupdate;
+    settings.uploadType = itemCode(kUploadTypeItems, panel_.CuploadType);
+    settings.declarationType = itemCode(kInsuTypeItems, panel_.CINSUtype);
+    settings.firstSequence = panel_.CtodayNo;
+    settings.clock = clock_;
+
+    RunRows rows(*this);
+    return production::runProduction(settings, rows, {values_.INSUyyymm, values_.INSUupdate}, port_);
+}
+
+void Workspace::setClock(std::function<production::DateTime()> clock) { clock_ = std::move(clock); }
+
+void Workspace::setOnPackageWritten(std::function<void(const std::filesystem::path&)> listener) {
+    onPackageWritten_ = std::move(listener);
+}
+
+}  // namespace tessaro::workspace

@@ -1,0 +1,109 @@
+#include "platform/file_copy.h"
+
+#include "platform/error.h"
+#include "platform/file_attributes.h"
+#include "platform/file_io.h"
+#include "platform/random_access_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace tessaro::platform {
+
+#ifdef _WIN32
+
+void copyFileNoOverwrite(const std::filesystem::path& from, const std::filesystem::path& to) {
+    // CopyFileW copies the attributes and the last-write time and sets the archive bit.
+    if (::CopyFileW(from.c_str(), to.c_str(), TRUE)) return;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) throw Error(kFileExistsText);
+    std::error_code ec(static_cast<int>(error), std::system_category());
+    throw Error(cannotCreateText(to, ec.message()));
+}
+
+#else
+
+namespace {
+
+// A file descriptor closed when it goes.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now, reporting the result (a delayed write error shows here).
+    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+private:
+    int fd_;
+};
+
+constexpr std::size_t kPiece = 1 << 20;
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies every byte; on failure gives the error text.
+std::string copyBytes(int in, int out, const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::vector<char> piece(kPiece);
+    for (;;) {
+        const ssize_t n = ::read(in, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return cannotReadText(from, std::strerror(errno));
+        if (n == 0) return {};
+        if (!writeAll(out, piece.data(), static_cast<std::size_t>(n))) return cannotWriteText(to, std::strerror(errno ? errno : EIO));
+    }
+}
+
+}  // namespace
+
+void copyFileNoOverwrite(const std::filesystem::path& from, const std::filesystem::path& to) {
+    // O_NONBLOCK: a pipe put in the file's place must not hang the run; it is refused below.
+    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.get() < 0) throw Error(cannotOpenText(from, std::strerror(errno)));
+    struct stat source {};
+    if (::fstat(in.get(), &source) != 0) throw Error(cannotOpenText(from, std::strerror(errno)));
+    if (!S_ISREG(source.st_mode)) throw Error(cannotOpenText(from, std::strerror(S_ISDIR(source.st_mode) ? EISDIR : EINVAL)));
+
+    // O_EXCL: the target is created here or not at all, also when it is a dangling link.
+    Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (out.get() < 0) {
+        if (errno == EEXIST) throw Error(kFileExistsText);
+        throw Error(cannotCreateText(to, std::strerror(errno)));
+    }
+    std::string failure = copyBytes(in.get(), out.get(), from, to);
+    if (failure.empty() && !out.close()) failure = cannotWriteText(to, std::strerror(errno));
+    if (!failure.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(to, ec);
+        throw Error(failure);
+    }
+    setLastWriteTime(to, source.st_mtime);
+    if (isReadOnly(from)) applyDosAttributes(to, dos_attr::kReadOnly);
+}
+
+#endif
+
+}  // namespace tessaro::platform

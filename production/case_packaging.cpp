@@ -1,0 +1,102 @@
+#include "production/case_packaging.h"
+
+#include "archives/cab/cab_support.h"
+#include "archives/zip/zip_writer.h"
+#include "platform/error.h"
+#include "platform/user_port.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <vector>
+
+namespace tessaro::production {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The kinds of working folder, in the order their cabinets go into the package.
+constexpr std::array<std::string_view, 3> kCabinetKinds = {"ATT", "EMR", "DCF"};
+
+// The options every package is written with: bare names, and a second run of the day
+// freshens or replaces the entries of the same names.
+constexpr unsigned kPackageStoreOptions =
+    archives::soStripDrive | archives::soStripPath | archives::soRemoveDots | archives::soFreshen | archives::soReplace;
+
+// True when `folder` holds anything but folders (hidden files count).
+bool holdsFile(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (!it->is_directory(ec)) return true;
+    return false;
+}
+
+// Packs every file directly inside `folder` into the cabinet `cabinet`. A cabinet that lacks
+// a file is as wrong as no cabinet: any error the builder reports ends the case.
+void buildCabinet(const fs::path& folder, const fs::path& cabinet, UserPort& port) {
+    archives::cab::TCabCompress builder(port);
+    builder.Reset();
+    builder.AddFolder((folder / "*.*").string());
+    builder.FileName = cabinet.string();
+    const bool written = builder.Compress();
+    if (!written || builder.LastError() != 0) throw Error(archives::cab::cabErrorText(builder.LastError()));
+}
+
+// True when the writer holds an entry stored under the bare name of `file`.
+bool holdsEntryFor(const archives::TZipWriter& writer, const fs::path& file) {
+    const std::string name = file.filename().string();
+    return std::any_of(writer.entries().begin(), writer.entries().end(),
+                       [&](const archives::ZipEntry& entry) { return entry.name == name; });
+}
+
+// Adds `members` to the package and saves it in one step. An entry that cannot be added is
+// an error of the whole package: the writer's item failure is raised, which stops the save
+// before the package file is replaced.
+void writePackage(const fs::path& package, const std::vector<fs::path>& members, UserPort& port) {
+    std::error_code ec;
+    const bool existed = fs::exists(package, ec);
+    archives::TZipWriter writer(&port);
+    writer.setStoreOptions(kPackageStoreOptions);
+    writer.setOnItemFailure([](const archives::ItemFailure& failure) { throw Error(failure.text); });
+    try {
+        writer.OpenArchive(package);
+        for (const fs::path& member : members) {
+            writer.AddFiles(member.string(), 0);
+            if (!holdsEntryFor(writer, member)) throw Error("Cannot add file \"" + member.string() + "\" to the package");
+        }
+        writer.Save();
+        writer.CloseArchive();
+    } catch (...) {
+        writer.DiscardArchive();
+        if (!existed) fs::remove(package, ec);
+        throw;
+    }
+}
+
+}  // namespace
+
+fs::path packageCase(const PackagingJob& job, const FeeReviewDocument& document, UserPort& port,
+                     const PackingReport& report) {
+    std::vector<fs::path> members;
+    for (const std::string_view kind : kCabinetKinds) {
+        const fs::path folder = job.appPath / kind;
+        if (!holdsFile(folder)) continue;
+        const fs::path cabinet = job.appPath / "DATA" / job.names.cabinetFor(kind);
+        report(cabinet);
+        buildCabinet(folder, cabinet, port);
+        members.push_back(cabinet);
+    }
+
+    const fs::path documentFile = job.outputFolder / job.names.document;
+    report(documentFile);
+    document.save(documentFile);
+    port.processPendingMessages();
+    members.push_back(documentFile);
+
+    const fs::path package = job.outputFolder / job.names.package;
+    report(package);
+    writePackage(package, members, port);
+    return package;
+}
+
+}  // namespace tessaro::production

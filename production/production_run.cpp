@@ -1,0 +1,243 @@
+#include "production/production_run.h"
+
+#include "feeinput/declaration_header.h"
+#include "feeinput/declaration_text.h"
+#include "feeinput/text_fields.h"
+#include "platform/error.h"
+#include "platform/file_copy.h"
+#include "platform/user_port.h"
+#include "production/case_packaging.h"
+#include "production/del_tree.h"
+#include "production/feereview_document.h"
+#include "production/package_names.h"
+#include "production/production_texts.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace tessaro::production {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::array<std::string_view, 4> kWorkingFolders = {"DCF", "ATT", "EMR", "DATA"};
+
+// The existence test of a record file: a file, not a folder (links followed).
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+}
+
+// A header value that names a folder or starts file names must be one name component that
+// Windows accepts too, so that no value read from a file can place the run's output outside
+// the program folder or make the same run succeed on one platform and fail on the other.
+bool isNameComponent(std::string_view value) {
+    if (value == "." || value == "..") return false;
+    return std::none_of(value.begin(), value.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+    });
+}
+
+void createFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) throw Error("Cannot create folder \"" + folder.string() + "\". " + ec.message());
+}
+
+// Windows drops trailing dots and blanks from file names; the copies are named as they come
+// out there, so a stem without extension ("11A04000123001.") names the file "11A04000123001".
+std::string windowsFileName(std::string name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    return name;
+}
+
+class Run {
+public:
+    Run(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port)
+        : settings_(settings), cases_(cases), dates_(dates), port_(port), appPath_(settings.appPath) {}
+
+    RunOutcome run();
+
+private:
+    enum class CaseResult { produced, skipped, stopped };
+
+    bool takeHeader();
+    bool takeHeaderFromDeclaration();
+    bool checkHeader();
+    void resetWorkingFolders() const;
+    CaseResult produceCase(std::size_t index);
+    CaseResult copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document);
+    void copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name);
+    void report(std::size_t n, const std::string& file) { port_.showProgress({n, total_, file}); }
+
+    const RunSettings& settings_;
+    RunCases& cases_;
+    RunDates dates_;
+    UserPort& port_;
+    const fs::path appPath_;
+    std::string hospitalCode_;
+    std::size_t total_ = 0;
+    std::uint32_t sequence_ = 1;
+};
+
+RunOutcome Run::run() {
+    total_ = cases_.count();
+    if (total_ == 0) return RunOutcome::nothingToDo;
+    if (!takeHeader()) return RunOutcome::stopped;
+
+    createFolder(appPath_ / "Upload" / dates_.INSUyyymm);
+    const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+    const std::string outputFolder = settings_.appPath + "Upload" + sep + dates_.INSUyyymm + sep;
+    sequence_ = static_cast<std::uint32_t>(settings_.firstSequence);
+
+    for (std::size_t index = 0; index < total_; ++index) {
+        switch (produceCase(index)) {
+            case CaseResult::produced: ++sequence_; break;
+            case CaseResult::skipped: break;
+            case CaseResult::stopped: return RunOutcome::stopped;
+        }
+    }
+    port_.showMessage(texts::finished(outputFolder));
+    return RunOutcome::completed;
+}
+
+// ---- The claim header --------------------------------------------------------------------
+
+bool Run::takeHeader() {
+    if (settings_.headerSource == HeaderSource::declarationFile) {
+        if (feeinput::Trim(settings_.declarationPath).empty()) {
+            port_.showMessage(std::string(texts::kNoDeclaration));
+            return false;
+        }
+        if (!fileExists(settings_.declarationPath)) {
+            port_.showMessage(std::string(texts::kDeclarationMissing));
+            return false;
+        }
+    }
+    dates_.INSUyyymm.clear();
+    dates_.INSUupdate.clear();
+    hospitalCode_.clear();
+    if (settings_.headerSource == HeaderSource::declarationFile) {
+        if (!takeHeaderFromDeclaration()) return false;
+    } else {
+        dates_.INSUyyymm = settings_.feeYearMonthBox;
+        dates_.INSUupdate = settings_.declarationDateBox;
+        hospitalCode_ = settings_.hospitalCodeBox;
+    }
+    return checkHeader();
+}
+
+bool Run::takeHeaderFromDeclaration() {
+    const auto header = feeinput::readChainedHeader(feeinput::DeclarationText::readFile(settings_.declarationPath));
+    // Values found before a missing tag stay in the program-wide values.
+    if (header.hospitalCode) hospitalCode_ = *header.hospitalCode;
+    if (header.feeYearMonth) dates_.INSUyyymm = *header.feeYearMonth;
+    if (header.declarationDate) dates_.INSUupdate = *header.declarationDate;
+    if (header.declarationDate) return true;
+    port_.showMessage(std::string(texts::kDeclarationContent));
+    return false;
+}
+
+bool Run::checkHeader() {
+    // The fee year-month names the output folder and the hospital code starts every file
+    // name: beyond being present, each must be a single name component.
+    std::string_view problem;
+    if (dates_.INSUyyymm.empty() || !isNameComponent(dates_.INSUyyymm)) problem = texts::kBadFeeYearMonth;
+    else if (dates_.INSUupdate.empty()) problem = texts::kBadDeclarationDate;
+    else if (hospitalCode_.empty() || !isNameComponent(hospitalCode_)) problem = texts::kBadHospitalCode;
+    if (problem.empty()) return true;
+    port_.showMessage(std::string(problem));
+    return false;
+}
+
+// ---- One case ----------------------------------------------------------------------------
+
+void Run::resetWorkingFolders() const {
+    for (const std::string_view name : kWorkingFolders) {
+        DelTree(appPath_ / name);
+        createFolder(appPath_ / name);
+    }
+}
+
+Run::CaseResult Run::produceCase(std::size_t index) {
+    const std::size_t n = index + 1;
+    report(n, {});
+    resetWorkingFolders();
+
+    const CaseFacts facts = cases_.facts(index);
+    if (feeinput::Trim(facts.attachmentText).empty()) {
+        port_.showMessage(texts::blankAttachments(n));
+        return CaseResult::skipped;
+    }
+    const std::int32_t serial = feeinput::StrToIntDef(feeinput::Trim(facts.serialText), 0);
+    if (serial == 0) {
+        port_.showMessage(texts::badSerial(n));
+        return CaseResult::skipped;
+    }
+
+    FeeReviewDocument document;
+    const ClaimHeader header{settings_.uploadType, hospitalCode_, dates_.INSUyyymm, settings_.declarationType,
+                             str7toDate(dates_.INSUupdate, port_)};
+    document.begin(header, {facts.category, serial, facts.idNumber});
+    if (const CaseResult copied = copyRecordFiles(n, facts, document); copied != CaseResult::produced) return copied;
+    document.close();
+
+    const DateTime today = settings_.clock ? settings_.clock() : now();
+    const PackagingJob job{appPath_, appPath_ / "Upload" / dates_.INSUyyymm,
+                           packageNames(hospitalCode_, dateOf(today), sequence_)};
+    const fs::path package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, file.string()); });
+    cases_.packageMade(index, package);
+    return CaseResult::produced;
+}
+
+Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document) {
+    const std::vector<AttachmentFacts> attachments = cases_.showAttachments(n - 1);
+    port_.processPendingMessages();
+    int copied = 0;
+    for (const AttachmentFacts& attachment : attachments) {
+        if (!fileExists(attachment.file)) {
+            port_.showMessage(texts::missingFile(n, attachment.file));
+            return CaseResult::stopped;
+        }
+        if (attachment.kind == "DCF") {
+            document.addDicom();
+            copy(n, attachment.file, "DCF", dicomCopyName(facts.category, facts.serialText, sequence_));
+        } else if (attachment.kind == "ATT" || attachment.kind == "EMR") {
+            const std::string stem = recordCopyStem(attachment.contentClass, facts.category, facts.serialText, sequence_);
+            const std::string extension = upperExtension(attachment.file);
+            if (attachment.kind == "ATT") {
+                document.addAttachment(stem, extension);
+            } else {
+                if (extension != "XML") {
+                    port_.showMessage(texts::notXml(n, attachment.file));
+                    return CaseResult::stopped;
+                }
+                document.addMedicalRecord(stem, extension);
+            }
+            copy(n, attachment.file, attachment.kind, windowsFileName(stem + extension));
+        } else {
+            continue;  // a kind the package has no place for; its file was still checked
+        }
+        ++copied;
+    }
+    if (copied > 0) return CaseResult::produced;
+    port_.showMessage(texts::noRecordFiles(n));
+    return CaseResult::stopped;
+}
+
+void Run::copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name) {
+    report(n, from);
+    platform::copyFileNoOverwrite(fs::path(from), appPath_ / folder / name);
+}
+
+}  // namespace
+
+RunOutcome runProduction(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port) {
+    return Run(settings, cases, dates, port).run();
+}
+
+}  // namespace tessaro::production

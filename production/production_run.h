@@ -1,0 +1,86 @@
+// The production run: one upload package for every case of the list that passes its checks.
+//
+// The run walks the cases from top to bottom. For each it empties the working folders, checks
+// the case's attachment text and serial, starts its feereview document, copies every record
+// file under its fixed name (a copy never overwrites), and packs cabinets, document and ZIP
+// package (case_packaging.h). A case with a blank attachment text or a bad serial is skipped
+// with a message and uses no sequence number; a missing or wrong record file stops the run.
+// Errors of files and archives are thrown as tessaro::Error and end the run at once; cases
+// finished before keep their packages and marks.
+//
+// The run knows the case list only through RunCases, which the workspace implements over its
+// rows, and talks to the user only through the port.
+#pragma once
+
+#include "production/roc_dates.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessaro {
+class UserPort;
+}
+
+namespace tessaro::production {
+
+// Where a run takes the claim header from: the fee declaration file (cases from a setting
+// table), or the three header boxes a sampling-file import filled.
+enum class HeaderSource { declarationFile, headerBoxes };
+
+struct RunSettings {
+    std::string appPath;  // the program folder, ending with the path separator
+    HeaderSource headerSource = HeaderSource::declarationFile;
+    std::string declarationPath;     // the fee declaration path box, as typed
+    std::string hospitalCodeBox;     // the three header boxes
+    std::string feeYearMonthBox;
+    std::string declarationDateBox;
+    std::string uploadType;       // first character of the upload category chosen
+    std::string declarationType;  // first character of the declaration category chosen
+    int firstSequence = 1;        // the day's sequence number of the first package
+    std::function<DateTime()> clock;  // today's date for the names; production::now by default
+};
+
+// What the run reads of one case row.
+struct CaseFacts {
+    std::string category;        // the category editor's text
+    std::string serialText;      // the serial editor's text, as typed
+    std::string attachmentText;  // "病歷檔案"
+    std::string idNumber;        // "身份證"
+};
+
+// One row of the attachment list, as the run walks it.
+struct AttachmentFacts {
+    std::string kind;       // "DCF", "ATT", "EMR" (anything else is passed over)
+    char contentClass = 'A';  // the first character of the class label
+    std::string file;       // the full path
+};
+
+class RunCases {
+public:
+    virtual ~RunCases() = default;
+    virtual std::size_t count() const = 0;
+    virtual CaseFacts facts(std::size_t index) const = 0;
+    // Shows the case's attachments in the attachment list and gives its rows in list order.
+    virtual std::vector<AttachmentFacts> showAttachments(std::size_t index) = 0;
+    // The case's package is written: mark its row.
+    virtual void packageMade(std::size_t index, const std::filesystem::path& package) = 0;
+};
+
+// The program-wide values a run sets afresh: the fee year-month and the declaration date.
+struct RunDates {
+    std::string& INSUyyymm;
+    std::string& INSUupdate;
+};
+
+enum class RunOutcome {
+    nothingToDo,  // no cases
+    completed,    // every case handled; the closing message was shown
+    stopped,      // a message stopped the run
+};
+
+RunOutcome runProduction(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port);
+
+}  // namespace tessaro::production

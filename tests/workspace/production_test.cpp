@@ -1,0 +1,391 @@
+// The production run end to end: from a Big5 fee declaration, case rows and generated record
+// files to the packages in the output folder, checked byte for byte where the format is fixed
+// and by unzip, 7zz and cabextract everywhere.
+#include "app/workspace/handler_boundary.h"
+#include "platform/code_page.h"
+#include "production/roc_dates.h"
+#include "tests/support/peer_tools.h"
+#include "tests/workspace/workspace_fixture.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tessaro::workspace {
+namespace {
+
+namespace fs = std::filesystem;
+namespace peers = tessaro::testing::peers;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using production::RunOutcome;
+using tessaro::testing::readBytes;
+
+const std::string kHeader = "<tdata><t2>0123456789</t2><t3>11309</t3><t6>1131015</t6></tdata>";
+
+class ProductionTest : public WorkspaceTest {
+protected:
+    void SetUp() override {
+        writeDeclarationWithHeader(kHeader);
+        ws.setClock([] { return production::dateTimeOf({2024, 10, 31}) + 0.75; });
+    }
+
+    void writeDeclarationWithHeader(const std::string& header) {
+        ws.panel().CXMLfile =
+            dir.write("fee.xml", platform::encodeCodePage(declarationText({{"04", "123", "A123456789", "1130901", "王小明"}}, header)))
+                .string();
+    }
+
+    // A record file with contents of its own, below the folder "records".
+    std::string record(const std::string& name, std::size_t size = 3000) {
+        std::string bytes;
+        for (std::size_t i = 0; i < size; ++i) bytes += static_cast<char>((i * 7 + name.size() * 13 + i / 97) % 251);
+        return dir.write("records/" + name, bytes).string();
+    }
+
+    // A case row as the window holds it after an import and attaching files.
+    CaseRowId caseRow(const std::string& category, const std::string& serial, const std::string& attachments,
+                      const std::string& id = "A123456789") {
+        const CaseRowId rowId = addCase(category, serial);
+        CaseRow& r = ws.cases()[indexOf(rowId)];
+        r.cells[kIdCell] = id;
+        r.cells[kAttachmentCell] = attachments;
+        return rowId;
+    }
+
+    RunOutcome run() {
+        RunOutcome outcome = RunOutcome::stopped;
+        runHandler(port, [&] { outcome = ws.CmakeAuditClick(); });
+        return outcome;
+    }
+
+    fs::path output() const { return dir / "Upload" / "11309"; }
+    std::vector<std::string> outputNames() const {
+        std::vector<std::string> names;
+        if (!fs::exists(output())) return names;
+        for (const auto& entry : fs::directory_iterator(output())) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // The entry names of a package in their order, as unzip lists them.
+    static std::vector<std::string> entryNames(const fs::path& package) {
+        const auto listing = peers::run("unzip -Z1 " + peers::shellQuote(package));
+        std::vector<std::string> names;
+        std::istringstream lines(listing.output);
+        for (std::string line; std::getline(lines, line);) names.push_back(line);
+        return names;
+    }
+
+    // Unpacks a package and its cabinets with unzip and cabextract: every file, by name.
+    std::map<std::string, std::string> unpack(const fs::path& package) {
+        const fs::path into = dir / ("unpacked-" + package.stem().string());
+        fs::create_directories(into);
+        EXPECT_EQ(peers::unzipInto(package, into), "");
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(into)) {
+            if (entry.path().extension() != ".CAB") continue;
+            EXPECT_EQ(peers::cabinetComplaints(entry.path()), "");
+            const fs::path cabinetFiles = into / (entry.path().stem().string() + "-files");
+            EXPECT_EQ(peers::cabextractInto(entry.path(), cabinetFiles), "");
+            for (auto& [name, bytes] : peers::readTree(cabinetFiles)) files[name] = std::move(bytes);
+        }
+        return files;
+    }
+};
+
+std::string big5Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return platform::encodeCodePage(text);
+}
+
+// ---- The document and the names ----------------------------------------------------------
+
+TEST_F(ProductionTest, WorkedExampleGivesTheDocumentByteForByteAndTheNamedFiles) {
+    const std::string chart = record("chart1.pdf");
+    caseRow("04", "123", "<ATT>(B)" + chart);
+    EXPECT_EQ(run(), RunOutcome::completed);
+
+    const fs::path document = output() / "XML0123456789_2024103100000001.XML";
+    EXPECT_EQ(readBytes(document),
+              big5Lines({"<?xml version=\"1.0\" encoding=\"Big5\"?>", "<feereview>", "<cdata>", "<chead>", "<c1>1</c1>",
+                         "<c2>0123456789</c2>", "<c3>11</c3>", "<c4>11309</c4>", "<c5>1</c5>", "<c6>20241015</c6>",
+                         "</chead>", "<cbody>", "<c7>04</c7>", "<c8>000123</c8>", "<c10>A123456789</c10>", "<fdata>",
+                         "<f1>11B04000123001.PDF</f1>", "<f2>PDF</f2>", "<f3>ATT</f3>",
+                         "<f4>病歷本文(含基本資料、醫護診斷及圖檔等)</f4>", "</fdata>", "</cbody>", "</cdata>",
+                         "</feereview>"}));
+
+    const fs::path package = output() / "0123456789_1131031_001.zip";
+    EXPECT_THAT(outputNames(), ElementsAre("0123456789_1131031_001.zip", "XML0123456789_2024103100000001.XML"));
+    EXPECT_THAT(entryNames(package), ElementsAre("ATT0123456789_2024103100000001.CAB", "XML0123456789_2024103100000001.XML"));
+    EXPECT_TRUE(fs::exists(dir / "DATA" / "ATT0123456789_2024103100000001.CAB"));
+    EXPECT_EQ(peers::packageComplaints(package), "");
+    const auto files = unpack(package);
+    ASSERT_EQ(files.count("11B04000123001.PDF"), 1u);
+    EXPECT_EQ(files.at("11B04000123001.PDF"), readBytes(chart));
+
+    EXPECT_EQ(row(0).cells[kNoteCell], "已製");
+    EXPECT_THAT(port.messages, ElementsAre("製作完成:\r\n檔案放在" + (dir / "Upload" / "11309").string() + "/\r\n請自行到VPN上傳"));
+    EXPECT_EQ(ws.values().INSUyyymm, "11309");
+    EXPECT_EQ(ws.values().INSUupdate, "1131015");
+}
+
+TEST_F(ProductionTest, AllThreeKindsGoIntoCabinetsInTheOrderAttEmrDcf) {
+    const std::string emr = record("護理紀錄.xml");
+    const std::string dicom = record("DICOMDIR");
+    const std::string att = record("scan.pdf");
+    // The text lists EMR first; the list and the document take DCF, ATT, EMR.
+    caseRow("A1", "1234567", "<EMR>(C)" + emr + "<ATT>(A)" + att + "<DCF>(B)" + dicom);
+    ws.panel().CINSUtype = 3;  // "5:申復補報"
+    ws.panel().CuploadType = 2;  // "3.補件"
+    EXPECT_EQ(run(), RunOutcome::completed);
+
+    const fs::path package = output() / "0123456789_1131031_001.zip";
+    EXPECT_THAT(entryNames(package),
+                ElementsAre("ATT0123456789_2024103100000001.CAB", "EMR0123456789_2024103100000001.CAB",
+                            "DCF0123456789_2024103100000001.CAB", "XML0123456789_2024103100000001.XML"));
+    EXPECT_EQ(peers::packageComplaints(package), "");
+    const auto files = unpack(package);
+    // Serial 1234567: six digits in ATT and EMR names, three in the DICOM name.
+    EXPECT_EQ(files.at("A1567001"), readBytes(dicom));
+    EXPECT_EQ(files.at("11AA1234567001.PDF"), readBytes(att));
+    EXPECT_EQ(files.at("11CA1234567001.XML"), readBytes(emr));
+
+    const std::string document = platform::decodeCodePage(readBytes(output() / "XML0123456789_2024103100000001.XML"));
+    EXPECT_THAT(document, ::testing::HasSubstr("<c1>3</c1>"));
+    EXPECT_THAT(document, ::testing::HasSubstr("<c5>5</c5>"));
+    EXPECT_THAT(document, ::testing::HasSubstr("<c8>1234567</c8>"));
+    EXPECT_THAT(document, ::testing::HasSubstr("<fdata>\r\n<f1>DICOMDIR</f1>\r\n<f2>DICOM</f2>\r\n<f3>DCF</f3>\r\n<f4>"));
+    EXPECT_THAT(document, ::testing::HasSubstr("<fdata>\r\n<f1>11CA1234567001.XML</f1>\r\n<f2>XML</f2>\r\n<f3>EMR</f3>\r\n</fdata>"));
+    EXPECT_LT(document.find("DICOMDIR"), document.find("11AA1234567001.PDF"));
+    EXPECT_LT(document.find("11AA1234567001.PDF"), document.find("11CA1234567001.XML"));
+}
+
+TEST_F(ProductionTest, SequenceNumbersSkipNoNumberForSkippedCasesAndGrowPast999) {
+    ws.panel().CtodayNo = 999;
+    caseRow("04", "123", "<ATT>(A)" + record("a.pdf"));
+    caseRow("04", "124", "  ");         // blank attachment text: skipped
+    caseRow("04", "abc", "<ATT>(A)x");  // no serial: skipped
+    caseRow("04", "125", "<EMR>(A)" + record("b.xml"));  // lower-case .xml is accepted
+    EXPECT_EQ(run(), RunOutcome::completed);
+
+    EXPECT_THAT(port.messages, ElementsAre("第2筆病歷檔案資料空白", "第3筆病歷流水號錯誤", ::testing::StartsWith("製作完成:")));
+    EXPECT_THAT(outputNames(), ElementsAre("0123456789_1131031_1000.zip", "0123456789_1131031_999.zip",
+                                           "XML0123456789_2024103100000999.XML", "XML0123456789_2024103100001000.XML"));
+    EXPECT_THAT(entryNames(output() / "0123456789_1131031_1000.zip"),
+                ElementsAre("EMR0123456789_2024103100001000.CAB", "XML0123456789_2024103100001000.XML"));
+    EXPECT_EQ(unpack(output() / "0123456789_1131031_1000.zip").count("11A040001251000.XML"), 1u);
+    EXPECT_EQ(row(0).cells[kNoteCell], "已製");
+    EXPECT_EQ(row(1).cells[kNoteCell], "");
+    EXPECT_EQ(row(3).cells[kNoteCell], "已製");
+    EXPECT_EQ(ws.panel().CtodayNo, 999);  // the box is never written back
+}
+
+TEST_F(ProductionTest, AnAttachmentWithoutExtensionAndTwoCasesWithTheirOwnDocuments) {
+    const std::string plain = record("README");
+    caseRow("04", "7", "<ATT>(D)" + plain, "B1");
+    caseRow("09", "8", "<ATT>(A)" + record("c.pdf"), "B2");
+    EXPECT_EQ(run(), RunOutcome::completed);
+
+    const std::string first = platform::decodeCodePage(readBytes(output() / "XML0123456789_2024103100000001.XML"));
+    EXPECT_THAT(first, ::testing::HasSubstr("<c8>000007</c8>\r\n<c10>B1</c10>"));
+    EXPECT_THAT(first, ::testing::HasSubstr("<f1>11D04000007001.</f1>\r\n<f2></f2>"));
+    EXPECT_THAT(first, ::testing::Not(::testing::HasSubstr("B2")));
+    // The copy itself has no extension, as a Windows copy of that name has.
+    EXPECT_EQ(unpack(output() / "0123456789_1131031_001.zip").at("11D04000007001"), readBytes(plain));
+    const std::string second = platform::decodeCodePage(readBytes(output() / "XML0123456789_2024103100000002.XML"));
+    EXPECT_THAT(second, ::testing::HasSubstr("<c7>09</c7>\r\n<c8>000008</c8>\r\n<c10>B2</c10>"));
+}
+
+TEST_F(ProductionTest, HeaderFromTheBoxesAfterASamplingImport) {
+    ws.values().importfileMode = ImportFileMode::tiSMPcsv;
+    ws.panel().CXMLfile.clear();  // not needed in this mode
+    ws.panel().ChospitalCode = "3501200000";
+    ws.panel().CINSUyyymm = "11305";
+    ws.panel().CINSUupdate = "0000229";  // no date: the document carries the zero date
+    caseRow("04", "1", "<ATT>(A)" + record("a.pdf"));
+    EXPECT_EQ(run(), RunOutcome::completed);
+    EXPECT_EQ(port.messages.front(), "0000229 不能轉換成民國日期單位(YYYMMDD)");
+    const std::string document =
+        platform::decodeCodePage(readBytes(dir / "Upload" / "11305" / "XML3501200000_2024103100000001.XML"));
+    EXPECT_THAT(document, ::testing::HasSubstr("<c2>3501200000</c2>\r\n<c3>11</c3>\r\n<c4>11305</c4>"));
+    EXPECT_THAT(document, ::testing::HasSubstr("<c6>18991230</c6>"));
+    EXPECT_TRUE(fs::exists(dir / "Upload" / "11305" / "3501200000_1131031_001.zip"));
+}
+
+TEST_F(ProductionTest, ASecondRunOfTheDayFreshensThePackage) {
+    const std::string chart = record("chart.pdf");
+    caseRow("04", "123", "<ATT>(A)" + chart);
+    EXPECT_EQ(run(), RunOutcome::completed);
+    const fs::path package = output() / "0123456789_1131031_001.zip";
+
+    // The record changes; the same names are formed again.
+    std::ofstream(chart, std::ios::binary | std::ios::app) << "more pages";
+    EXPECT_EQ(run(), RunOutcome::completed);
+    EXPECT_THAT(entryNames(package), ElementsAre("ATT0123456789_2024103100000001.CAB", "XML0123456789_2024103100000001.XML"));
+    EXPECT_EQ(peers::packageComplaints(package), "");
+    EXPECT_EQ(unpack(package).at("11A04000123001.PDF"), readBytes(chart));
+}
+
+TEST_F(ProductionTest, ProgressNamesTheCaseAndEachFile) {
+    const std::string chart = record("chart.pdf");
+    caseRow("04", "123", "<ATT>(A)" + chart);
+    caseRow("04", "124", "");
+    run();
+    ASSERT_FALSE(port.progress.empty());
+    for (const Progress& p : port.progress) EXPECT_EQ(p.total, 2u);
+    std::vector<std::string> files;
+    for (const Progress& p : port.progress)
+        if (!p.file.empty()) files.push_back(fs::path(p.file).filename().string());
+    EXPECT_THAT(files, ElementsAre("chart.pdf", "ATT0123456789_2024103100000001.CAB", "XML0123456789_2024103100000001.XML",
+                                   "0123456789_1131031_001.zip"));
+    EXPECT_EQ(port.progress.back().current, 2u);
+}
+
+// ---- Stops and messages ------------------------------------------------------------------
+
+TEST_F(ProductionTest, HeaderChecksStopBeforeAnythingIsWritten) {
+    caseRow("04", "123", "<ATT>(A)" + record("a.pdf"));
+    const std::string declaration = ws.panel().CXMLfile;
+    struct Case {
+        std::string path, header, message;
+    };
+    const std::vector<Case> cases = {
+        {" \t", kHeader, "沒有指定費用申報檔"},
+        {declaration + "x", kHeader, "找不到指定的費用申報檔"},
+        {(dir / "records").string(), kHeader, "找不到指定的費用申報檔"},  // a folder is no file
+        {declaration, "<t6>1131015</t6><t2>1</t2><t3>11309</t3>", "指定的費用申報檔內容不正確"},
+        {declaration, "<t2>1</t2><t3></t3><t6>1131015</t6>", "費用年月不正確"},
+        {declaration, "<t2>1</t2><t3>11309</t3><t6></t6>", "申報日期不正確"},
+        {declaration, "<t2></t2><t3>11309</t3><t6>1131015</t6>", "醫事機構代碼不正確"},
+        // Values that would put files outside the output folder are refused the same way.
+        {declaration, "<t2>1</t2><t3>../../x</t3><t6>1131015</t6>", "費用年月不正確"},
+        {declaration, "<t2>../1</t2><t3>11309</t3><t6>1131015</t6>", "醫事機構代碼不正確"},
+        {declaration, "<t2>01*</t2><t3>11309</t3><t6>1131015</t6>", "醫事機構代碼不正確"},
+    };
+    for (const Case& c : cases) {
+        port.messages.clear();
+        writeDeclarationWithHeader(c.header);
+        ws.panel().CXMLfile = c.path;
+        EXPECT_EQ(run(), RunOutcome::stopped) << c.message;
+        EXPECT_THAT(port.messages, ElementsAre(c.message));
+        EXPECT_FALSE(fs::exists(dir / "Upload")) << c.message;
+    }
+    // Values found before a missing tag stay in the program-wide values.
+    writeDeclarationWithHeader("<t2>1</t2><t3>11309</t3>");
+    ws.panel().CXMLfile = declaration;
+    run();
+    EXPECT_EQ(ws.values().INSUyyymm, "11309");
+    EXPECT_EQ(ws.values().INSUupdate, "");
+
+    // An empty list does nothing at all.
+    port.messages.clear();
+    ws.clearAuditlist();
+    EXPECT_EQ(run(), RunOutcome::nothingToDo);
+    EXPECT_THAT(port.messages, IsEmpty());
+}
+
+TEST_F(ProductionTest, RecordFileProblemsStopTheRunAndKeepEarlierPackages) {
+    const std::string good = record("good.pdf");
+    struct Case {
+        std::string attachments, message;
+    };
+    const std::vector<Case> cases = {
+        {"<ATT>(A)" + (dir / "records" / "gone.pdf").string(), "第2筆病歷檔案:" + (dir / "records" / "gone.pdf").string() + "不存在"},
+        {"<ATT>(A)" + (dir / "records").string(), "第2筆病歷檔案:" + (dir / "records").string() + "不存在"},
+        {"<EMR>(A)" + good, "第2筆病歷檔案:" + good + "必須是XML檔"},
+        {"<ATT>(A)", "第2筆病歷檔案:不存在"},     // an entry without a path
+        {"<att>(A)" + good, "第2筆病歷檔案資料錯誤"},  // no entry at all: nothing to copy
+    };
+    for (const Case& c : cases) {
+        ws.clearAuditlist();
+        port.messages.clear();
+        fs::remove_all(dir / "Upload");
+        caseRow("04", "123", "<ATT>(A)" + good);
+        caseRow("04", "124", c.attachments);
+        caseRow("04", "125", "<ATT>(A)" + good);
+        EXPECT_EQ(run(), RunOutcome::stopped) << c.message;
+        EXPECT_THAT(port.messages, ElementsAre(c.message));
+        EXPECT_THAT(outputNames(), ElementsAre("0123456789_1131031_001.zip", "XML0123456789_2024103100000001.XML"));
+        EXPECT_EQ(row(0).cells[kNoteCell], "已製");
+        EXPECT_EQ(row(1).cells[kNoteCell], "");
+        EXPECT_EQ(row(2).cells[kNoteCell], "");
+    }
+}
+
+TEST_F(ProductionTest, TwoFilesWithOneCopyNameStopWithTheCopyError) {
+    caseRow("04", "123", "<ATT>(A)" + record("a.pdf") + "(A)" + record("b.pdf"));
+    EXPECT_EQ(run(), RunOutcome::stopped);
+    EXPECT_THAT(port.errors, ElementsAre("The specified file already exists."));
+    EXPECT_THAT(outputNames(), IsEmpty());
+    EXPECT_EQ(readBytes(dir / "ATT" / "11A04000123001.PDF"), readBytes(dir / "records" / "a.pdf"));
+    EXPECT_EQ(row(0).cells[kNoteCell], "");
+}
+
+// ---- Failures that must not leave a package behind ----------------------------------------
+
+TEST_F(ProductionTest, ACabinetThatFailsEndsTheRunWithoutPackageOrMark) {
+    // A hospital code outside code page 950 (read from a UTF-8 declaration) cannot name a cabinet.
+    ws.panel().CXMLfile =
+        dir.write("fee-utf8.xml", "\xEF\xBB\xBF" + declarationText({}, "<t2>0123456789\xF0\x9F\x98\x80</t2><t3>11309</t3><t6>1131015</t6>"))
+            .string();
+    caseRow("04", "123", "<ATT>(A)" + record("a.pdf"));
+    EXPECT_EQ(run(), RunOutcome::stopped);
+    ASSERT_THAT(port.errors, ElementsAre("Cabinet file could bot be created."));
+    EXPECT_THAT(outputNames(), IsEmpty());
+    EXPECT_EQ(row(0).cells[kNoteCell], "");
+}
+
+// A port that spoils the working folder when the cabinet of ATT is about to be built, so
+// that the cabinet builder meets a file it cannot take.
+class SpoilingPort : public testing::RecordingPort {
+public:
+    fs::path attFolder;
+    bool spoil = false;
+    void showProgress(const Progress& report) override {
+        RecordingPort::showProgress(report);
+        if (spoil && fs::path(report.file).filename().string().starts_with("ATT"))
+            std::ofstream(attFolder / "\xF0\x9F\x98\x80.pdf") << "not in code page 950";
+    }
+};
+
+TEST(ProductionFailureTest, AFailingCabinetLeavesAnEarlierPackageOfTheSameNameAsItWas) {
+    testing::TempDir dir;
+    SpoilingPort port;
+    Workspace ws(port, dir.path().string());
+    ws.setClock([] { return production::dateTimeOf({2024, 10, 31}); });
+    port.attFolder = dir / "ATT";
+    ws.panel().CXMLfile = dir.write("fee.xml", declarationText({}, kHeader)).string();
+    CaseRow row;
+    row.caption = "04";
+    row.cells[kAttachmentCell] = "<ATT>(A)" + dir.write("a.pdf", "first").string();
+    ws.cases().append(row);
+    ws.typeSerial(ws.caseRowDrawn(0), "123");
+
+    ASSERT_TRUE(runHandler(port, [&] { ws.CmakeAuditClick(); }));
+    const fs::path package = dir / "Upload" / "11309" / "0123456789_1131031_001.zip";
+    const std::string before = readBytes(package);
+    ws.cases()[0].cells[kNoteCell].clear();
+
+    port.spoil = true;
+    dir.write("a.pdf", "second, longer version");
+    EXPECT_FALSE(runHandler(port, [&] { ws.CmakeAuditClick(); }));
+    EXPECT_THAT(port.errors, ElementsAre("Error opening source file."));
+    EXPECT_EQ(readBytes(package), before);
+    EXPECT_EQ(ws.cases()[0].cells[kNoteCell], "");
+}
+
+TEST_F(ProductionTest, ADocumentThatCannotBeSavedLeavesTheRowUnmarked) {
+    fs::create_directories(output() / "XML0123456789_2024103100000001.XML");  // a folder in its way
+    caseRow("04", "123", "<ATT>(A)" + record("a.pdf"));
+    EXPECT_EQ(run(), RunOutcome::stopped);
+    ASSERT_EQ(port.errors.size(), 1u);
+    EXPECT_THAT(port.errors[0], ::testing::StartsWith("Cannot create file"));
+    EXPECT_FALSE(fs::exists(output() / "0123456789_1131031_001.zip"));
+    EXPECT_EQ(row(0).cells[kNoteCell], "");
+}
+
+}  // namespace
+}  // namespace tessaro::workspace
