@@ -26,6 +26,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Static archives only: an import library (.dll.a) would make the program need a DLL beside it.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # pkg-config must see the cross-built .pc files and never the build machine's.
 set(ENV{PKG_CONFIG_LIBDIR} "${TESSARO_WINDOWS_DEPS}/lib/pkgconfig")

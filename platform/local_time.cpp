@@ -1,3 +1,4 @@
+// Local time on POSIX, through the C library and the TZ database.
 #include "platform/local_time.h"
 
 #include <chrono>
@@ -6,11 +7,7 @@ namespace tessaro::platform {
 
 LocalTime toLocalTime(std::time_t t) {
     std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &t);
-#else
     localtime_r(&t, &tm);
-#endif
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
