@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace tessaro::cli {
 namespace {
@@ -38,14 +40,25 @@ class CliTest : public ::testing::Test {
 protected:
     TempDir dir;
 
+#ifdef _WIN32
+    void SetUp() override {
+        GTEST_SKIP() << "drives tessaro-cli through a POSIX shell; scripts/test-windows.sh compares the Windows "
+                        "command line with the Linux one byte for byte";
+    }
+#endif
+
     Outcome cli(const std::vector<std::string>& args) const { return shell(quoted(TESSARO_CLI), args); }
 
     Outcome shell(const std::string& program, const std::vector<std::string>& args) const {
         std::string command = program;
         for (const auto& arg : args) command += " " + quoted(arg);
         const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-        const int raw = std::system((command + " >" + quoted(out) + " 2>" + quoted(err) + " </dev/null").c_str());
+        const int raw = std::system((command + " >" + quoted(out.string()) + " 2>" + quoted(err.string()) + " </dev/null").c_str());
+#ifdef _WIN32
+        const int status = raw;
+#else
         const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+#endif
         return {status, readBytes(out), readBytes(err)};
     }
 };

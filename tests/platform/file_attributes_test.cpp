@@ -1,12 +1,14 @@
-// DOS attributes derived from a POSIX file system, and the temporary files that replace a
-// package in one step.
+// DOS attributes (derived from a POSIX file system, the file system's own on Windows), and the
+// temporary files that replace a package in one step.
 #include "platform/file_attributes.h"
 #include "platform/temp_file.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace tessaro::platform {
 namespace {
@@ -14,13 +16,36 @@ namespace {
 using tessaro::testing::readBytes;
 using tessaro::testing::TempDir;
 
+// What a package keeps when a temporary file replaces it: its permissions on POSIX, its
+// hidden bit on Windows.
+#ifdef _WIN32
+void markReplaced(const std::filesystem::path& target) { applyDosAttributes(target, dos_attr::kHidden); }
+void expectKept(const std::filesystem::path& target) {
+    EXPECT_EQ(queryFileStatus(target)->attributes, dos_attr::kHidden | dos_attr::kArchive);
+}
+#else
+void markReplaced(const std::filesystem::path& target) { ::chmod(target.c_str(), 0640); }
+void expectKept(const std::filesystem::path& target) {
+    struct stat st {};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+#endif
+
 TEST(FileAttributes, DerivesTheDosBitsAndAppliesReadOnly) {
     TempDir dir;
     const auto plain = dir.write("plain.cab", "12345");
     const auto hidden = dir.write(".hidden", "");
     EXPECT_EQ(queryFileStatus(plain)->attributes, dos_attr::kArchive);
     EXPECT_EQ(queryFileStatus(plain)->size, 5u);
+#ifdef _WIN32
+    // Windows keeps the real bits: a leading dot hides nothing, the hidden and system bits stay.
+    EXPECT_EQ(queryFileStatus(hidden)->attributes, dos_attr::kArchive);
+    ASSERT_TRUE(applyDosAttributes(hidden, dos_attr::kHidden | dos_attr::kSystem | dos_attr::kArchive));
+    EXPECT_EQ(queryFileStatus(hidden)->attributes, dos_attr::kHidden | dos_attr::kSystem | dos_attr::kArchive);
+#else
     EXPECT_EQ(queryFileStatus(hidden)->attributes, dos_attr::kArchive | dos_attr::kHidden);
+#endif
     EXPECT_EQ(queryFileStatus(dir.path())->attributes & dos_attr::kDirectory, dos_attr::kDirectory);
     EXPECT_FALSE(queryFileStatus(dir / "missing"));
 
@@ -37,7 +62,7 @@ TEST(FileAttributes, DerivesTheDosBitsAndAppliesReadOnly) {
 TEST(TempFile, ReplacesItsTargetKeepingPermissionsOrVanishes) {
     TempDir dir;
     const auto target = dir.write("pkg.zip", "old");
-    ::chmod(target.c_str(), 0640);
+    markReplaced(target);
     {
         auto temp = TempFile::create(dir.path(), ".~zip");
         ASSERT_TRUE(temp);
@@ -47,9 +72,7 @@ TEST(TempFile, ReplacesItsTargetKeepingPermissionsOrVanishes) {
         ASSERT_TRUE(temp->replace(target, reason)) << reason;
     }
     EXPECT_EQ(readBytes(target), "new image");
-    struct stat st {};
-    ::stat(target.c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    expectKept(target);
     {
         auto abandoned = TempFile::create(dir.path(), ".~zip");
         ASSERT_TRUE(abandoned);

@@ -48,7 +48,10 @@ TEST(DelTree, DoesNotFollowSymlinksOutOfTheTree) {
     TempDir dir;
     dir.write("outside/keep.txt", "keep");
     fs::create_directories(dir / "EMR");
-    fs::create_directory_symlink(dir / "outside", dir / "EMR" / "link");
+    std::error_code ec;
+    fs::create_directory_symlink(dir / "outside", dir / "EMR" / "link", ec);
+    // Windows lets only privileged users make links (and Wine cannot make them at all).
+    if (ec) GTEST_SKIP() << "cannot make a symbolic link here: " << ec.message();
     EXPECT_TRUE(DelTree(dir / "EMR"));
     EXPECT_TRUE(fs::exists(dir / "outside" / "keep.txt"));
 }

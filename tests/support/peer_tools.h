@@ -2,12 +2,16 @@
 // reading back what they extract.
 #pragma once
 
+#include "platform/file_open.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace tessaro::testing::peers {
 
@@ -32,7 +36,11 @@ inline Outcome run(const std::string& command) {
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, got);
     const int status = ::pclose(pipe);
+#ifdef _WIN32
+    outcome.exitCode = status;
+#else
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return outcome;
 }
 
@@ -57,7 +65,7 @@ inline std::map<std::string, std::string> readTree(const std::filesystem::path& 
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         if (!entry.is_regular_file()) continue;
-        std::FILE* file = std::fopen(entry.path().c_str(), "rb");
+        std::FILE* file = platform::openFile(entry.path(), "rb");
         std::string bytes;
         char buffer[65536];
         std::size_t got;

@@ -6,13 +6,12 @@
 #include "archives/zip/output_path.h"
 #include "platform/code_page.h"
 #include "platform/dos_time.h"
+#include "platform/file_attributes.h"
 #include "tests/archives/zip/zip_test_support.h"
 #include "tests/support/recording_port.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <fstream>
 #include <map>
@@ -287,14 +286,14 @@ TEST_F(ZipExtractorTest, SetsTimesAndAttributesAndKeepsAReadOnlyFileAgainstALate
 
     TZipExtractor extractor;
     const auto out = extract(writeRaw("attrs.zip", raw), extractor);
-    struct stat st {};
-    ASSERT_EQ(::stat((out / "ro.txt").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtime, *platform::fromDosDateTime(stamp.date, stamp.time));
-    EXPECT_EQ(st.st_mode & 0222, 0u);
-    ASSERT_EQ(::stat((out / "unix.txt").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0222, 0u);
-    ASSERT_EQ(::stat((out / "nodate.txt").c_str(), &st), 0);
-    EXPECT_GT(st.st_mtime, *platform::fromDosDateTime(stamp.date, stamp.time));
+    const auto roStatus = platform::queryFileStatus(out / "ro.txt");
+    ASSERT_TRUE(roStatus);
+    EXPECT_EQ(roStatus->lastWrite, *platform::fromDosDateTime(stamp.date, stamp.time));
+    EXPECT_TRUE(platform::isReadOnly(out / "ro.txt"));
+    EXPECT_TRUE(platform::isReadOnly(out / "unix.txt"));
+    const auto undated = platform::queryFileStatus(out / "nodate.txt");
+    ASSERT_TRUE(undated);
+    EXPECT_GT(undated->lastWrite, *platform::fromDosDateTime(stamp.date, stamp.time));
     EXPECT_EQ(readBytes(out / "rw.txt"), "two");
     EXPECT_EQ(readBytes(out / "ro.txt"), "first");
     ASSERT_EQ(log.failures.size(), 1u);

@@ -8,6 +8,10 @@
 
 #include <zlib.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -33,7 +37,11 @@ inline CommandResult runCommand(const std::string& command) {
     size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) result.output.append(buffer.data(), got);
     const int status = pclose(pipe.release());
+#ifdef _WIN32
+    result.exitCode = status;
+#else
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return result;
 }
 

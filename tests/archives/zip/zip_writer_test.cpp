@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <chrono>
 #include <map>
@@ -86,6 +88,14 @@ std::string hexOf(std::string_view bytes) {
     return out;
 }
 
+#ifdef _WIN32
+// Windows has no inode to compare; a rewritten file gets a new last-write time (100 ns steps).
+using FileIdentity = std::filesystem::file_time_type;
+
+FileIdentity identityOf(const std::filesystem::path& path) { return std::filesystem::last_write_time(path); }
+
+bool sameIdentity(const FileIdentity& a, const FileIdentity& b) { return a == b; }
+#else
 struct FileIdentity {
     ino_t inode;
     struct timespec modified;
@@ -100,6 +110,7 @@ FileIdentity identityOf(const std::filesystem::path& path) {
 bool sameIdentity(const FileIdentity& a, const FileIdentity& b) {
     return a.inode == b.inode && a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
 }
+#endif
 
 class ZipWriterTest : public ::testing::Test {
 protected:
