@@ -1,17 +1,21 @@
 // Code-page conversions through ICU.
 //
 // ICU's "windows-950-2000" table is Microsoft's code page 950, including its best-fit
-// (fallback) mappings. Two ICU defaults are overridden here:
+// (fallback) mappings. Three ICU defaults are overridden here:
 //   - when decoding, ICU substitutes U+001A for an undefined single byte and U+FFFD for an
 //     undefined sequence; we always substitute U+FFFD, one per undefined sequence;
 //   - when encoding, the substitute is forced to the single byte '?', which is what a
-//     Windows desktop writes for a character its code page cannot show.
+//     Windows desktop writes for a character its code page cannot show;
+//   - a default-ignorable character the code page lacks (ICU drops it) is written as '?' and
+//     is not representable, as on Windows.
 // ICU ends an invalid double-byte sequence before a byte that cannot be a trail byte, so a
 // lead byte followed by an ASCII control character or digit never swallows it.
 #include "platform/code_page.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
 #include <unicode/ustring.h>
 
 #include <memory>
@@ -95,19 +99,57 @@ std::string decodeCodePage(std::string_view bytes, CodePage codePage) {
     return toUtf8(wide);
 }
 
+namespace {
+
+// ICU's converters silently drop a default-ignorable character (U+200B, U+200E, U+FEFF, ...)
+// that the code page lacks, where Windows writes '?' and reports no exact mapping. Such
+// characters are therefore converted on their own, between runs of the others, and one that
+// yields no byte counts as unmapped.
+bool isDefaultIgnorable(UChar32 c) { return u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT) != 0; }
+
+// Calls piece(run, ignorable) for the runs of `wide`, each default-ignorable character a run
+// of its own.
+template <typename Piece>
+void forEachRun(std::u16string_view wide, Piece piece) {
+    size_t start = 0, i = 0;
+    while (i < wide.size()) {
+        const size_t at = i;
+        UChar32 c;
+        U16_NEXT(wide.data(), i, wide.size(), c);
+        if (!isDefaultIgnorable(c)) continue;
+        if (at > start) piece(wide.substr(start, at - start), false);
+        piece(wide.substr(at, i - at), true);
+        start = i;
+    }
+    if (start < wide.size()) piece(wide.substr(start), false);
+}
+
+// Converts one run with the converter as it is set up; false when its callback stopped it.
+bool convertRun(UConverter* conv, std::u16string_view run, std::string& out) {
+    std::string bytes(run.size() * 4 + 4, '\0');
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t length = ucnv_fromUChars(conv, bytes.data(), static_cast<int32_t>(bytes.size()),
+                                           reinterpret_cast<const UChar*>(run.data()), static_cast<int32_t>(run.size()),
+                                           &err);
+    if (U_FAILURE(err)) return false;
+    out.append(bytes.data(), static_cast<size_t>(length));
+    return true;
+}
+
+}  // namespace
+
 std::string encodeCodePage(std::string_view text, CodePage codePage) {
     if (text.empty()) return {};
     Converter conv = openConverter(codePage);
     UErrorCode err = U_ZERO_ERROR;
     ucnv_setFallback(conv.get(), true);
     ucnv_setSubstChars(conv.get(), "?", 1, &err);
-    const std::u16string wide = toUtf16(text);
-    std::string out(wide.size() * 4 + 4, '\0');
-    const int32_t length = ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()),
-                                           reinterpret_cast<const UChar*>(wide.data()),
-                                           static_cast<int32_t>(wide.size()), &err);
-    if (U_FAILURE(err)) throw std::runtime_error("code page encoding failed");
-    out.resize(static_cast<size_t>(length));
+    std::string out;
+    forEachRun(toUtf16(text), [&](std::u16string_view run, bool ignorable) {
+        const size_t before = out.size();
+        if (!convertRun(conv.get(), run, out)) throw std::runtime_error("code page encoding failed");
+        if (ignorable && out.size() == before) out += '?';
+    });
     return out;
 }
 
@@ -121,10 +163,14 @@ bool encodesWithoutSubstitute(std::string_view text, CodePage codePage, bool all
     ucnv_setFallback(conv.get(), allowFallbacks);
     ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
     const std::u16string wide = toUtf16(text);
-    std::string out(wide.size() * 4 + 4, '\0');
-    ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()),
-                    reinterpret_cast<const UChar*>(wide.data()), static_cast<int32_t>(wide.size()), &err);
-    return U_SUCCESS(err) && wide.find(u'\uFFFD') == std::u16string::npos;
+    if (wide.find(u'\uFFFD') != std::u16string::npos) return false;
+    bool mapped = true;
+    std::string out;
+    forEachRun(wide, [&](std::u16string_view run, bool ignorable) {
+        const size_t before = out.size();
+        if (!convertRun(conv.get(), run, out) || (ignorable && out.size() == before)) mapped = false;
+    });
+    return mapped;
 }
 
 }  // namespace
