@@ -1,6 +1,7 @@
 #include "archives/folder_listing.h"
 
 #include "archives/name_matching.h"
+#include "platform/path_text.h"
 
 #include <algorithm>
 
@@ -14,7 +15,7 @@ std::vector<ListedEntry> listFolderInNameOrder(const std::filesystem::path& fold
         std::error_code statError;
         const bool isDirectory = it->is_directory(statError);
         const bool isSymlink = it->is_symlink(statError);
-        entries.push_back({it->path().filename().string(), it->path(), isDirectory, isSymlink});
+        entries.push_back({platform::utf8FromPath(it->path().filename()), it->path(), isDirectory, isSymlink});
     }
     std::sort(entries.begin(), entries.end(),
               [](const ListedEntry& a, const ListedEntry& b) { return lessIgnoringAsciiCase(a.name, b.name); });

@@ -4,10 +4,10 @@
 // through a console user port. Exit status 0 on success, 1 when the work failed (the error's
 // text on standard error after "error: "), 2 for a wrong command line.
 #include "cli/commands/commands.h"
+#include "platform/console.h"
 #include "platform/error.h"
 #include "platform/error_report.h"
 
-#include <cstring>
 #include <exception>
 #include <iostream>
 
@@ -51,15 +51,17 @@ int runCommand(const Command& command, std::vector<std::string> args) {
 
 int main(int argc, char** argv) {
     using namespace tessaro::cli;
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        printOverview(argc < 2 ? std::cerr : std::cout);
-        return argc < 2 ? kUsageError : kSuccess;
+    tessaro::platform::useByteExactStandardStreams();
+    const std::vector<std::string> args = tessaro::platform::commandLineArguments(argc, argv);
+    if (args.size() < 2 || args[1] == "--help" || args[1] == "-h") {
+        printOverview(args.size() < 2 ? std::cerr : std::cout);
+        return args.size() < 2 ? kUsageError : kSuccess;
     }
-    const Command* command = findCommand(argv[1]);
+    const Command* command = findCommand(args[1]);
     if (!command) {
-        std::cerr << "tessaro-cli: unknown command '" << argv[1] << "'\n";
+        std::cerr << "tessaro-cli: unknown command '" << args[1] << "'\n";
         printOverview(std::cerr);
         return kUsageError;
     }
-    return runCommand(*command, std::vector<std::string>(argv + 2, argv + argc));
+    return runCommand(*command, std::vector<std::string>(args.begin() + 2, args.end()));
 }

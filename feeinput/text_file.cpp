@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/path_rules.h"
+#include "platform/path_text.h"
 
 namespace tessaro::feeinput {
 namespace {
@@ -16,7 +17,7 @@ void checkPath(const std::string& path) {
         case platform::PathSyntax::invalidCharacters: throw Error("Invalid characters in path");
         case platform::PathSyntax::ok: break;
     }
-    const std::filesystem::path file(path);
+    const std::filesystem::path file = platform::pathFromUtf8(path);
     std::filesystem::path folder = std::filesystem::absolute(file).parent_path();
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) throw Error("The specified path was not found");
@@ -27,7 +28,7 @@ void checkPath(const std::string& path) {
 
 std::string readCheckedFileBytes(const std::string& path) {
     checkPath(path);
-    return platform::readFileBytes(path);
+    return platform::readFileBytes(platform::pathFromUtf8(path));
 }
 
 std::string ReadAllText(const std::string& path) { return decodeText(readCheckedFileBytes(path)); }

@@ -1,6 +1,7 @@
 #include "platform/scratch_folder.h"
 
 #include "platform/error.h"
+#include "platform/path_text.h"
 #include "platform/temp_file.h"
 
 #include <random>
@@ -13,7 +14,7 @@ ScratchFolder::ScratchFolder() {
     const std::filesystem::path base = systemTempFolder();
     std::error_code ec;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path candidate = base / ("tessaro-" + std::to_string(random()) + std::to_string(random()));
+        std::filesystem::path candidate = base / pathFromUtf8("tessaro-" + std::to_string(random()) + std::to_string(random()));
         // create_directory is false for a name that exists already: try another.
         if (std::filesystem::create_directory(candidate, ec)) {
             path_ = std::move(candidate);

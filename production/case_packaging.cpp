@@ -3,6 +3,7 @@
 #include "archives/cab/cab_support.h"
 #include "archives/zip/zip_writer.h"
 #include "platform/error.h"
+#include "platform/path_text.h"
 #include "platform/user_port.h"
 
 #include <algorithm>
@@ -36,15 +37,15 @@ bool holdsFile(const fs::path& folder) {
 void buildCabinet(const fs::path& folder, const fs::path& cabinet, UserPort& port) {
     archives::cab::TCabCompress builder(port);
     builder.Reset();
-    builder.AddFolder((folder / "*.*").string());
-    builder.FileName = cabinet.string();
+    builder.AddFolder(platform::utf8FromPath(folder / "*.*"));
+    builder.FileName = platform::utf8FromPath(cabinet);
     const bool written = builder.Compress();
     if (!written || builder.LastError() != 0) throw Error(archives::cab::cabErrorText(builder.LastError()));
 }
 
 // True when the writer holds an entry stored under the bare name of `file`.
 bool holdsEntryFor(const archives::TZipWriter& writer, const fs::path& file) {
-    const std::string name = file.filename().string();
+    const std::string name = platform::utf8FromPath(file.filename());
     return std::any_of(writer.entries().begin(), writer.entries().end(),
                        [&](const archives::ZipEntry& entry) { return entry.name == name; });
 }
@@ -61,7 +62,7 @@ void writePackage(const fs::path& package, const std::vector<fs::path>& members,
     try {
         writer.OpenArchive(package);
         for (const fs::path& member : members) {
-            writer.AddFiles(member.string(), 0);
+            writer.AddFiles(platform::utf8FromPath(member), 0);
             if (!holdsEntryFor(writer, member)) throw Error("Cannot add file \"" + member.string() + "\" to the package");
         }
         writer.Save();
@@ -79,21 +80,21 @@ fs::path packageCase(const PackagingJob& job, const FeeReviewDocument& document,
                      const PackingReport& report) {
     std::vector<fs::path> members;
     for (const std::string_view kind : kCabinetKinds) {
-        const fs::path folder = job.appPath / kind;
+        const fs::path folder = job.appPath / platform::pathFromUtf8(kind);
         if (!holdsFile(folder)) continue;
-        const fs::path cabinet = job.appPath / "DATA" / job.names.cabinetFor(kind);
+        const fs::path cabinet = job.appPath / "DATA" / platform::pathFromUtf8(job.names.cabinetFor(kind));
         report(cabinet);
         buildCabinet(folder, cabinet, port);
         members.push_back(cabinet);
     }
 
-    const fs::path documentFile = job.outputFolder / job.names.document;
+    const fs::path documentFile = job.outputFolder / platform::pathFromUtf8(job.names.document);
     report(documentFile);
     document.save(documentFile);
     port.processPendingMessages();
     members.push_back(documentFile);
 
-    const fs::path package = job.outputFolder / job.names.package;
+    const fs::path package = job.outputFolder / platform::pathFromUtf8(job.names.package);
     report(package);
     writePackage(package, members, port);
     return package;

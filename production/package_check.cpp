@@ -4,6 +4,7 @@
 #include "archives/zip/zip_extractor.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/path_text.h"
 #include "platform/scratch_folder.h"
 #include "production/feereview_reader.h"
 #include "production/package_names.h"
@@ -253,7 +254,7 @@ std::vector<std::string> checkPackage(const fs::path& package) {
     bool cabinetsRead = true;
     for (const auto& [kind, name] : layout.cabinets) {
         if (!extracted(name)) continue;
-        auto files = cabinetFiles(scratch.path() / name, name, problems);
+        auto files = cabinetFiles(scratch.path() / platform::pathFromUtf8(name), name, problems);
         if (files) held[kind] = std::move(*files);
         else cabinetsRead = false;
     }
@@ -261,7 +262,7 @@ std::vector<std::string> checkPackage(const fs::path& package) {
     if (!layout.document || !extracted(*layout.document)) return problems;
     std::string bytes;
     try {
-        bytes = platform::readFileBytes(scratch.path() / *layout.document);
+        bytes = platform::readFileBytes(scratch.path() / platform::pathFromUtf8(*layout.document));
     } catch (const Error& error) {
         problems.push_back(std::string("the document cannot be read: ") + error.what());
         return problems;

@@ -5,6 +5,7 @@
 #include "feeinput/text_fields.h"
 #include "platform/error.h"
 #include "platform/file_copy.h"
+#include "platform/path_text.h"
 #include "platform/user_port.h"
 #include "production/case_packaging.h"
 #include "production/del_tree.h"
@@ -29,7 +30,7 @@ constexpr std::array<std::string_view, 4> kWorkingFolders = {"DCF", "ATT", "EMR"
 // The existence test of a record file: a file, not a folder (links followed).
 bool fileExists(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+    return !path.empty() && fs::is_regular_file(platform::pathFromUtf8(path), ec);
 }
 
 // A header value that names a folder or starts file names must be one name component that
@@ -58,7 +59,7 @@ std::string windowsFileName(std::string name) {
 class Run {
 public:
     Run(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port)
-        : settings_(settings), cases_(cases), dates_(dates), port_(port), appPath_(settings.appPath) {}
+        : settings_(settings), cases_(cases), dates_(dates), port_(port), appPath_(platform::pathFromUtf8(settings.appPath)) {}
 
     RunOutcome run();
 
@@ -89,7 +90,7 @@ RunOutcome Run::run() {
     if (total_ == 0) return RunOutcome::nothingToDo;
     if (!takeHeader()) return RunOutcome::stopped;
 
-    createFolder(appPath_ / "Upload" / dates_.INSUyyymm);
+    createFolder(appPath_ / "Upload" / platform::pathFromUtf8(dates_.INSUyyymm));
     const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
     const std::string outputFolder = settings_.appPath + "Upload" + sep + dates_.INSUyyymm + sep;
     sequence_ = static_cast<std::uint32_t>(settings_.firstSequence);
@@ -158,8 +159,8 @@ bool Run::checkHeader() {
 
 void Run::resetWorkingFolders() const {
     for (const std::string_view name : kWorkingFolders) {
-        DelTree(appPath_ / name);
-        createFolder(appPath_ / name);
+        DelTree(appPath_ / platform::pathFromUtf8(name));
+        createFolder(appPath_ / platform::pathFromUtf8(name));
     }
 }
 
@@ -187,9 +188,9 @@ Run::CaseResult Run::produceCase(std::size_t index) {
     document.close();
 
     const DateTime today = settings_.clock ? settings_.clock() : now();
-    const PackagingJob job{appPath_, appPath_ / "Upload" / dates_.INSUyyymm,
+    const PackagingJob job{appPath_, appPath_ / "Upload" / platform::pathFromUtf8(dates_.INSUyyymm),
                            packageNames(hospitalCode_, dateOf(today), sequence_)};
-    const fs::path package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, file.string()); });
+    const fs::path package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, platform::utf8FromPath(file)); });
     cases_.packageMade(index, package);
     return CaseResult::produced;
 }
@@ -231,7 +232,7 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
 
 void Run::copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name) {
     report(n, from);
-    platform::copyFileNoOverwrite(fs::path(from), appPath_ / folder / name);
+    platform::copyFileNoOverwrite(platform::pathFromUtf8(from), appPath_ / platform::pathFromUtf8(folder) / platform::pathFromUtf8(name));
 }
 
 }  // namespace

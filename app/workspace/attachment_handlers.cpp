@@ -4,6 +4,7 @@
 #include "app/workspace/item_match.h"
 #include "app/workspace/workspace.h"
 #include "app/workspace/workspace_texts.h"
+#include "platform/path_text.h"
 
 #include <filesystem>
 
@@ -75,16 +76,16 @@ void Workspace::getAttfile(AttachmentRowId sender) {
 
     FileDialogRequest request;
     request.filter = *filter;
-    request.initialDir = values_.getfilePath;
+    request.initialDir = platform::pathFromUtf8(values_.getfilePath);
     const auto chosen = port_.openFile(request);
 
     // Found again by its id: the row is the button's own, wherever it stands now.
     AttachmentRow* target = attachmentRow(sender);
     if (target == nullptr) return;
     if (chosen) {
-        const std::filesystem::path file = fullPath(*chosen);
-        target->file = file.string();
-        values_.getfilePath = file.parent_path().string();
+        const std::filesystem::path file = platform::pathFromUtf8(fullPath(*chosen));
+        target->file = platform::utf8FromPath(file);
+        values_.getfilePath = platform::utf8FromPath(file.parent_path());
         if (values_.getfilePath.empty() || values_.getfilePath.back() != std::filesystem::path::preferred_separator)
             values_.getfilePath += std::filesystem::path::preferred_separator;
     } else {

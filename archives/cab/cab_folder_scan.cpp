@@ -2,6 +2,7 @@
 
 #include "archives/folder_listing.h"
 #include "archives/name_matching.h"
+#include "platform/path_text.h"
 
 #include <filesystem>
 
@@ -27,7 +28,7 @@ bool matchesMask(std::string_view name, std::string_view mask) {
 std::vector<FolderEntry> listFolder(const std::string& folder, std::string_view mask) {
     std::vector<FolderEntry> entries;
     std::error_code ec;
-    const fs::path dir = folder.empty() ? fs::current_path(ec) : fs::path(folder);
+    const fs::path dir = folder.empty() ? fs::current_path(ec) : platform::pathFromUtf8(folder);
     if (ec) return entries;
     for (ListedEntry& entry : listFolderInNameOrder(dir))
         if (matchesMask(entry.name, mask)) entries.push_back({std::move(entry.name), entry.isDirectory, entry.isSymlink});

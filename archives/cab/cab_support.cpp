@@ -8,6 +8,7 @@
 #include "platform/code_page.h"
 #include "platform/dos_time.h"
 #include "platform/file_attributes.h"
+#include "platform/path_text.h"
 #include "platform/user_port.h"
 
 #include <filesystem>
@@ -96,7 +97,7 @@ void TCabCompress::AddFolder(const std::string& sourcePath, const std::string& d
             continue;
         }
         const std::string path = folder + entry.name;
-        const auto info = platform::queryFileStatus(path);
+        const auto info = platform::queryFileStatus(platform::pathFromUtf8(path));
         if (!info || !(info->attributes & platform::dos_attr::kArchive)) continue;
         Items.Add({toDateTimeValue(info->lastWrite), path, static_cast<std::int64_t>(info->size), false, dest});
     }
@@ -106,7 +107,7 @@ void TCabCompress::AddFile(const std::string& sourceName, const std::string& des
     TCabinetItem item;
     item.FileName = sourceName;
     item.DestinationPath = destPath;
-    if (const auto info = platform::queryFileStatus(sourceName); info && !info->isDirectory()) {
+    if (const auto info = platform::queryFileStatus(platform::pathFromUtf8(sourceName)); info && !info->isDirectory()) {
         item.FileSize = static_cast<std::int64_t>(info->size);
         item.FileDate = toDateTimeValue(info->lastWrite);
     }
@@ -116,7 +117,7 @@ void TCabCompress::AddFile(const std::string& sourceName, const std::string& des
 std::int64_t TCabCompress::GetTotalFileSize() {
     std::int64_t total = 0;
     for (auto& item : Items) {
-        const auto info = platform::queryFileStatus(item.FileName);
+        const auto info = platform::queryFileStatus(platform::pathFromUtf8(item.FileName));
         item.FileSize = (info && !info->isDirectory()) ? static_cast<std::int64_t>(info->size) : -1;
         if (item.FileSize > 0) total += item.FileSize;
     }
@@ -179,7 +180,7 @@ bool TCabCompress::Compress() {
     const bool nameOk = !FileName.empty() && platform::representableInCodePage(FileName);
     try {
         if (!nameOk) throw CabinetWriteError(CabErrorCode::cabinetFile, "The cabinet name cannot be used");
-        writer->finish(FileName);
+        writer->finish(platform::pathFromUtf8(FileName));
         result = true;
     } catch (const CabinetWriteError& e) {
         ReportError(static_cast<std::uint16_t>(e.code()));
@@ -189,7 +190,7 @@ bool TCabCompress::Compress() {
 
 void TCabCompress::addOneFile(CabinetWriter& writer, const TCabinetItem& item) {
     std::error_code ec;
-    const fs::path source = fs::absolute(fs::path(item.FileName), ec);
+    const fs::path source = fs::absolute(platform::pathFromUtf8(item.FileName), ec);
     const std::string storedName = item.DestinationPath + item.ShortFileName();
     const auto info = ec ? std::nullopt : platform::queryFileStatus(source);
     // Only regular files are sources (a pipe or device could block or never end), and only

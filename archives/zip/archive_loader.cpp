@@ -4,6 +4,7 @@
 #include "archives/zip/extra_field.h"
 #include "archives/zip/zip_errors.h"
 #include "archives/zip/zip_format.h"
+#include "platform/path_text.h"
 
 #include <algorithm>
 #include <array>
@@ -197,7 +198,7 @@ ZipEntry readCentralHeader(DirectoryReader& reader, const CodePagePair& codePage
     }
     std::string diskName = entry.name;
     std::replace(diskName.begin(), diskName.end(), '/', '\\');
-    entry.diskFileName = diskName;
+    entry.diskFileName = platform::pathFromUtf8(diskName);
     entry.action = ArchiveAction::aaNone;
     return entry;
 }

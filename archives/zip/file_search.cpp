@@ -3,6 +3,7 @@
 #include "archives/folder_listing.h"
 #include "archives/zip/name_mask.h"
 #include "platform/file_attributes.h"
+#include "platform/path_text.h"
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ std::filesystem::path nativeFolder(std::string folderPart) {
 #ifndef _WIN32
     std::replace(folderPart.begin(), folderPart.end(), '\\', '/');
 #endif
-    return folderPart.empty() ? std::filesystem::path(".") : std::filesystem::path(folderPart);
+    return folderPart.empty() ? std::filesystem::path(".") : platform::pathFromUtf8(folderPart);
 }
 
 void searchFolder(const std::filesystem::path& folder, const std::string& recordedFolder, const std::string& namePart,

@@ -1,5 +1,7 @@
 #include "archives/zip/output_path.h"
 
+#include "platform/path_text.h"
+
 #include <string>
 #include <vector>
 
@@ -41,7 +43,7 @@ std::optional<std::filesystem::path> confinedRelativePath(std::string_view name,
     }
     if (kept.empty()) return std::nullopt;
     std::filesystem::path path;
-    for (const auto part : kept) path /= std::filesystem::path(std::string(part));
+    for (const auto part : kept) path /= platform::pathFromUtf8(part);
     return path;
 }
 

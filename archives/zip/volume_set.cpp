@@ -1,6 +1,7 @@
 #include "archives/zip/volume_set.h"
 
 #include "archives/zip/zip_errors.h"
+#include "platform/path_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,11 +9,11 @@
 namespace tessaro::archives::zip {
 
 std::filesystem::path splitPartName(const std::filesystem::path& archive, std::uint32_t part) {
-    const std::string ext = archive.extension().string();
+    const std::string ext = platform::utf8FromPath(archive.extension());
     char number[16];
     std::snprintf(number, sizeof number, "%02u", part);
     std::filesystem::path name = archive;
-    name.replace_extension(ext.substr(0, std::min<size_t>(2, ext.size())) + number);
+    name.replace_extension(platform::pathFromUtf8(ext.substr(0, std::min<size_t>(2, ext.size())) + number));
     return name;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/dos_time.h"
 #include "platform/file_attributes.h"
 #include "platform/file_io.h"
+#include "platform/path_text.h"
 
 #include <array>
 #include <cerrno>
@@ -24,10 +25,10 @@ using zip::VolumeReader;
 constexpr std::uint16_t kHighestVersion = 63;
 
 std::filesystem::path withoutTrailingSeparator(const std::filesystem::path& folder) {
-    std::string text = folder.string();
+    std::string text = platform::utf8FromPath(folder);
     while (text.size() > 1 && (text.back() == '\\' || text.back() == '/') && text[text.size() - 2] != ':')
         text.pop_back();
-    return text;
+    return platform::pathFromUtf8(text);
 }
 
 // The DOS attribute bits of an entry's external attributes: the low byte from DOS and

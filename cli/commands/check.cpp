@@ -1,5 +1,6 @@
 // tessaro-cli check: packages checked as the insurer's side will read them.
 #include "cli/commands/commands.h"
+#include "platform/path_text.h"
 #include "production/package_check.h"
 
 #include <limits>
@@ -10,7 +11,7 @@ int runCheck(CommandContext& context) {
     const std::vector<std::string> packages = context.args.positionals(1, std::numeric_limits<size_t>::max());
     bool sound = true;
     for (const std::string& package : packages) {
-        for (const std::string& problem : production::checkPackage(package)) {
+        for (const std::string& problem : production::checkPackage(platform::pathFromUtf8(package))) {
             context.out << package << ": " << problem << '\n';
             sound = false;
         }

@@ -1,6 +1,7 @@
 // tessaro-cli extract: every entry of a ZIP archive below a folder, as the import unpacks.
 #include "archives/zip/zip_extractor.h"
 #include "cli/commands/commands.h"
+#include "platform/path_text.h"
 
 namespace tessaro::cli {
 
@@ -15,9 +16,10 @@ int runExtract(CommandContext& context) {
         anyFailed = true;
     });
 
-    std::filesystem::create_directories(args[1]);
-    extractor.setFileName(std::filesystem::absolute(args[0]));
-    extractor.setBaseDirectory(std::filesystem::absolute(args[1]));
+    const std::filesystem::path archive = platform::pathFromUtf8(args[0]), folder = platform::pathFromUtf8(args[1]);
+    std::filesystem::create_directories(folder);
+    extractor.setFileName(std::filesystem::absolute(archive));
+    extractor.setBaseDirectory(std::filesystem::absolute(folder));
     extractor.ExtractFiles("*.*");
     extractor.CloseArchive();
     return anyFailed ? kFailure : kSuccess;

@@ -3,6 +3,7 @@
 #include "archives/zip/zip_extractor.h"
 #include "cli/commands/commands.h"
 #include "cli/listing_format.h"
+#include "platform/path_text.h"
 
 #include <fstream>
 
@@ -73,7 +74,7 @@ void listCabinet(const std::filesystem::path& path, CommandContext& context) {
 
 int runList(CommandContext& context) {
     const std::vector<std::string> args = context.args.positionals(1, 1);
-    const std::filesystem::path path(args[0]);
+    const std::filesystem::path path = platform::pathFromUtf8(args[0]);
     if (std::filesystem::is_regular_file(path) && isCabinet(path))
         listCabinet(path, context);
     else

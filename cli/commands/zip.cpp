@@ -1,6 +1,7 @@
 // tessaro-cli zip: add files to a ZIP package with the production run's settings.
 #include "archives/zip/zip_writer.h"
 #include "cli/commands/commands.h"
+#include "platform/path_text.h"
 
 namespace tessaro::cli {
 
@@ -18,9 +19,9 @@ int runZip(CommandContext& context) {
         anyFailed = true;
     });
 
-    writer.OpenArchive(args[0]);
+    writer.OpenArchive(platform::pathFromUtf8(args[0]));
     for (size_t i = 1; i < args.size(); ++i) {
-        if (!std::filesystem::is_regular_file(args[i])) {
+        if (!std::filesystem::is_regular_file(platform::pathFromUtf8(args[i]))) {
             context.err << args[i] << ": no such file\n";
             anyFailed = true;
             continue;
