@@ -211,7 +211,6 @@ void TZipExtractor::extractEntry(const ZipEntry& entry) {
 }
 
 void TZipExtractor::extractFileData(const ZipEntry& entry, const std::filesystem::path& output, ByteSource& data) {
-    FileSink file(output);
     bool complete = false;
     struct RemoveUnlessComplete {
         const std::filesystem::path& path;
@@ -221,6 +220,9 @@ void TZipExtractor::extractFileData(const ZipEntry& entry, const std::filesystem
             if (!complete) std::filesystem::remove(path, ec);
         }
     } guard{output, complete};
+    // Declared after the guard, so the file is closed before the guard removes it: Windows
+    // cannot delete a file that is still open.
+    FileSink file(output);
 
     zip::CrcSink checked(file);
     if (entry.uncompressedSize != 0) {

@@ -112,7 +112,7 @@ TEST_F(CliTest, ZipThenExtractGivesTheSameBytes) {
 
     Outcome extract = cli({"extract", package.string(), (dir / "out").string()});
     ASSERT_EQ(extract.status, 0) << extract.err;
-    EXPECT_EQ(readBytes(dir / "out" / "病歷.txt"), readBytes(a));
+    EXPECT_EQ(readBytes(dir / "out" / platform::pathFromUtf8("病歷.txt")), readBytes(a));
     EXPECT_EQ(readBytes(dir / "out" / "empty.bin"), "");
 
     // Adding the same unchanged file again keeps the package as it was.

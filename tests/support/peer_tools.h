@@ -13,6 +13,19 @@
 #include <sys/wait.h>
 #endif
 
+// The peer tools are Linux programs, which the Windows build's tests (run under Wine) cannot
+// start. A test that needs them begins with this: on Windows it is skipped with the reason,
+// and scripts/test-windows.sh checks the Windows build's output with the peers instead.
+// TESSARO_POSIX_ONLY does the same for a test of what only a POSIX file system does.
+#ifdef _WIN32
+#define TESSARO_NEEDS_PEER_TOOLS(tools) \
+    GTEST_SKIP() << "needs " tools ", Linux tools the Windows build's tests cannot run"
+#define TESSARO_POSIX_ONLY(why) GTEST_SKIP() << "checks POSIX behaviour: " why
+#else
+#define TESSARO_NEEDS_PEER_TOOLS(tools) static_cast<void>(0)
+#define TESSARO_POSIX_ONLY(why) static_cast<void>(0)
+#endif
+
 namespace tessaro::testing::peers {
 
 struct Outcome {

@@ -1,6 +1,8 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 #pragma once
 
+#include "platform/path_text.h"
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -29,11 +31,11 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / platform::pathFromUtf8(name); }
 
     // Writes `bytes` to `name` below the folder, creating parent folders; returns the path.
     std::filesystem::path write(const std::string& name, std::string_view bytes) const {
-        const auto file = path_ / name;
+        const auto file = path_ / platform::pathFromUtf8(name);
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         return file;

@@ -45,6 +45,7 @@ bool leftovers(const fs::path& folder) {
 // ---- Collecting files ----
 
 TEST(CabAddFolder, TakesFilesInNameOrderAndSkipsDotNamesFoldersAndSpecialFiles) {
+    TESSARO_POSIX_ONLY("a named pipe from mkfifo, names hidden by a leading dot");
     TempDir dir;
     dir.write("in/b.pdf", "bbb");
     dir.write("in/a.pdf", "aa");
@@ -129,9 +130,15 @@ TEST(CabItems, LookupSelectionAndCurrentSizes) {
     EXPECT_EQ(cab.Items.SelCount(), 1);
 
     dir.write("a.txt", "1234567");
+#ifdef _WIN32
+    // Windows file names ignore case: A.txt is a.txt.
+    EXPECT_EQ(cab.OriginalFileSize(), 14);
+    EXPECT_EQ(cab.Item(1).FileSize, 7);
+#else
     EXPECT_EQ(cab.OriginalFileSize(), 7);
-    EXPECT_EQ(cab.Item(0).FileSize, 7);
     EXPECT_EQ(cab.Item(1).FileSize, -1);
+#endif
+    EXPECT_EQ(cab.Item(0).FileSize, 7);
     EXPECT_EQ(cab.Item(2).FileSize, -1);  // a folder
     cab.Reset();
     EXPECT_EQ(cab.FileCount(), 0);
@@ -174,6 +181,7 @@ TEST(CabCompress, ReportsRunningTotalsAndStartFinishAndCanRunTwice) {
 }
 
 TEST(CabCompress, AVanishedFileIsReportedAndTheRestStillWritten) {
+    TESSARO_NEEDS_PEER_TOOLS("cabextract");
     TempDir dir;
     dir.write("in/a.txt", "aaa");
     dir.write("in/b.txt", "bbb");

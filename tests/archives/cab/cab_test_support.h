@@ -1,6 +1,8 @@
 // Helpers for the cabinet tests: running the peer tools, setting file times, test data.
 #pragma once
 
+#include "tests/support/peer_tools.h"
+
 #include <chrono>
 #include <cstdint>
 #include <cstdio>

@@ -51,6 +51,7 @@ std::map<std::string, std::string> extractAll(const fs::path& cabinet) {
 class CabinetWriterModes : public ::testing::TestWithParam<FolderCompression> {};
 
 TEST_P(CabinetWriterModes, AFileFailingHalfwayIsRolledBackCompletely) {
+    TESSARO_NEEDS_PEER_TOOLS("cabextract");
     TempDir dir;
     const std::string first = tessaro::testing::textLikeBytes(20000, 1);
     const std::string failing = tessaro::testing::textLikeBytes(200000, 2);
@@ -112,6 +113,7 @@ TEST(CabChecksum, PacksTheTailBytesFirstHighest) {
 class GcabCabinets : public ::testing::TestWithParam<bool> {};
 
 TEST_P(GcabCabinets, OurReaderExtractsThemIdentically) {
+    TESSARO_NEEDS_PEER_TOOLS("gcab");
     TempDir dir;
     std::map<std::string, std::string> expected{
         {"empty.txt", ""},
@@ -140,6 +142,7 @@ INSTANTIATE_TEST_SUITE_P(Gcab, GcabCabinets, ::testing::Values(false, true),
 // ---- Damaged cabinets ----
 
 TEST(CabinetReader, RejectsDamagedCabinets) {
+    TESSARO_NEEDS_PEER_TOOLS("gcab");
     TempDir dir;
     dir.write("in/a.txt", tessaro::testing::textLikeBytes(100000, 21));
     ASSERT_EQ(runCommand("cd " + shellQuote(dir / "in") + " && gcab -c ../g.cab a.txt").status, 0);

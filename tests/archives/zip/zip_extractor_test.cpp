@@ -7,6 +7,7 @@
 #include "platform/code_page.h"
 #include "platform/dos_time.h"
 #include "platform/file_attributes.h"
+#include "platform/path_text.h"
 #include "tests/archives/zip/zip_test_support.h"
 #include "tests/support/recording_port.h"
 #include "tests/support/temp_dir.h"
@@ -188,9 +189,9 @@ TEST_F(ZipExtractorTest, NamesAreDecodedAsADesktopWithCodePage950ReadsThem) {
 
     TZipExtractor extractor;
     const auto out = extract(writeRaw("names.zip", raw), extractor);
-    EXPECT_EQ(readBytes(out / "電子病歷.txt"), "big5");
-    EXPECT_EQ(readBytes(out / "café.txt"), "utf8");
-    EXPECT_EQ(readBytes(out / "統一.txt"), "unicode path");
+    EXPECT_EQ(readBytes(out / platform::pathFromUtf8("電子病歷.txt")), "big5");
+    EXPECT_EQ(readBytes(out / platform::pathFromUtf8("café.txt")), "utf8");
+    EXPECT_EQ(readBytes(out / platform::pathFromUtf8("統一.txt")), "unicode path");
     EXPECT_EQ(readBytes(out / "other.txt"), "ignored path");
 
     // With ANSI 1252 and OEM 437 the OEM look decides (Zip.implode.zip has an OEM name).
@@ -419,8 +420,10 @@ public:
         questions.push_back(text);
         int number = 0;
         if (std::sscanf(text.c_str(), "Insert disk number %d", &number) != 1) return false;
-        std::filesystem::copy_file(disks_.at(static_cast<size_t>(number - 1)), drivePath_,
-                                   std::filesystem::copy_options::overwrite_existing);
+        // The test data may be read-only, and a copy of it too, which Windows will not overwrite.
+        std::filesystem::remove(drivePath_);
+        std::filesystem::copy_file(disks_.at(static_cast<size_t>(number - 1)), drivePath_);
+        std::filesystem::permissions(drivePath_, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
         return true;
     }
 

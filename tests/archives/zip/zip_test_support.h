@@ -4,6 +4,7 @@
 #pragma once
 
 #include "archives/zip/zip_errors.h"
+#include "tests/support/peer_tools.h"
 #include "tests/support/temp_dir.h"
 
 #include <zlib.h>
