@@ -56,9 +56,10 @@ RandomAccessFile::RandomAccessFile(const std::filesystem::path& path, Mode mode)
     if (std::filesystem::is_directory(path, ec)) throw fail(EISDIR);
     const DWORD access = mode == Mode::read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     const DWORD disposition = mode == Mode::create ? CREATE_ALWAYS : OPEN_EXISTING;
-    // Others may read the file while it is open, but not write it.
-    HANDLE handle = ::CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+    // Shared for reading, writing and deleting, as a POSIX descriptor is: the engines open a
+    // package again while it is open (staging, disk changes), and both builds must behave alike.
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE handle = ::CreateFileW(path.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) throw fail(lastErrno());
     fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
     if (fd_ < 0) {

@@ -433,6 +433,7 @@ private:
 };
 
 TEST_F(ZipExtractorTest, ASpannedSetOnFloppiesIsReadDiskByDisk) {
+    TESSARO_POSIX_ONLY("replaces the archive file while the extractor holds it open");
     const auto drive = dir / "floppy" / "set.zip";
     std::filesystem::create_directories(drive.parent_path());
     std::filesystem::copy_file(kTestData / "Infozip.nocomp.multi.zip", drive);
