@@ -2,7 +2,7 @@
 
 #include "archives/cab/cab_checksum.h"
 #include "archives/cab/mszip_frame.h"
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,7 +1,7 @@
 #include "archives/zip/zip_extractor.h"
 
-#include "archives/codecs/decode_error.h"
 #include "archives/codecs/entry_decoder.h"
+#include "archives/io/decode_error.h"
 #include "archives/zip/archive_kind.h"
 #include "archives/zip/checksum_streams.h"
 #include "archives/zip/name_mask.h"
@@ -17,7 +17,6 @@
 namespace tessaro::archives {
 namespace {
 
-using zip::ByteReader;
 using zip::VolumeReader;
 
 // The highest "version needed" (low byte) this extractor reads: 6.3.

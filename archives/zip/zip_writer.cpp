@@ -50,7 +50,7 @@ std::string localExtraFor(const ZipEntry& entry, std::string_view kept) {
         if (const auto record = zip::findExtraRecord(entry.centralExtra, id)) extra += zip::extraRecordBytes(id, *record);
     if (zip::sizesOverflow(entry)) {
         std::string data;
-        zip::ByteWriter w(data);
+        ByteWriter w(data);
         w.u64(entry.uncompressedSize);
         w.u64(entry.compressedSize);
         extra += zip::extraRecordBytes(zip::kZip64ExtraId, data);
@@ -275,7 +275,7 @@ void TZipWriter::Save() {
         writeImage(image, entries, true);
         if (image.disk() == 0) {
             std::string marker;
-            zip::ByteWriter(marker).u32(zip::kSingleDiskMarker);
+            ByteWriter(marker).u32(zip::kSingleDiskMarker);
             image.overwriteStart(marker);
         }
         image.close();
@@ -298,7 +298,7 @@ void TZipWriter::Save() {
 void TZipWriter::writeImage(PackageImage& image, std::vector<ZipEntry>& entries, bool removable) {
     if (removable) {
         std::string marker;
-        zip::ByteWriter(marker).u32(zip::kSpannedMarker);
+        ByteWriter(marker).u32(zip::kSpannedMarker);
         image.beginRecord(marker.size());
         image.record(marker);
     }
@@ -320,7 +320,7 @@ void TZipWriter::writeKeptEntry(PackageImage& image, ZipEntry& entry) {
     std::array<std::uint8_t, zip::kLocalHeaderSize> header{};
     VolumeReader old(volumes, entry.firstDisk, entry.localHeaderOffset, UINT64_MAX);
     if (old.readFully(header) != header.size()) throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
-    zip::ByteReader in(header);
+    ByteReader in(header);
     if (in.u32() != zip::kLocalHeaderSignature) throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
     in.skip(22);
     const std::uint16_t nameLength = in.u16();

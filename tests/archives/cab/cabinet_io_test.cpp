@@ -3,7 +3,7 @@
 #include "archives/cab/cab_checksum.h"
 #include "archives/cab/cabinet_reader.h"
 #include "archives/cab/cabinet_writer.h"
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 #include "tests/archives/cab/cab_test_support.h"
 #include "tests/support/temp_dir.h"
 
