@@ -196,6 +196,29 @@ TEST_F(ZipWriterTest, NamesAreStoredInBig5WithUnicodePathOrInUtf8) {
     EXPECT_NE(listing.output.find("Path = 한국어.txt"), std::string::npos) << listing.output;
 }
 
+TEST_F(ZipWriterTest, Big5NamesThatLookLikeUtf8AreFreshenedNotAddedTwice) {
+    // Lead bytes C2-C6 with trail bytes A1-BF are valid UTF-8 too: 羅 is C3 B9, 蘇 is C4 AA.
+    const auto luo = input("羅.txt", "first");
+    const auto su = input("蘇.txt", "other");
+    TZipWriter writer;
+    writePackage(writer, {luo, su});
+    writer.OpenArchive(package);
+    ASSERT_EQ(writer.entries().size(), 2u);
+    EXPECT_EQ(writer.entries()[0].name, "羅.txt");
+    EXPECT_EQ(writer.entries()[1].name, "蘇.txt");
+    writer.CloseArchive();
+
+    dir.write("in/羅.txt", "second, longer");
+    writePackage(writer, {luo});
+    EXPECT_EQ(peerComplaints(package), "");
+    const auto entries = pythonEntries(package);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, platform::encodeCodePage("羅.txt", 950));
+    EXPECT_EQ(entries[0].crc, zlibCrc("second, longer"));
+    const auto listing = runCommand("LANG=C.UTF-8 unzip -l " + quoted(package));
+    EXPECT_NE(listing.output.find("羅.txt"), std::string::npos) << listing.output;
+}
+
 TEST_F(ZipWriterTest, HiddenFilesAndTheArchiveItselfAreNotAdded) {
     input(".hidden.CAB", "x");
     input("seen.CAB", "y");
