@@ -332,6 +332,11 @@ void TZipWriter::writeKeptEntry(PackageImage& image, ZipEntry& entry) {
     if (!entry.localExtra) entry.localExtra = oldExtra;
     VolumeReader data(volumes, old.disk(), old.diskOffset(), entry.compressedSize);
 
+    // A data descriptor is written again after Deflate data only; any other entry loses bit 3
+    // with it, or readers would look for a descriptor that is not there.
+    const bool descriptor = (entry.flags & zip::kFlagDataDescriptor) && entry.method == 8;
+    if (!descriptor) entry.flags &= static_cast<std::uint16_t>(~zip::kFlagDataDescriptor);
+
     const std::string localExtra = localExtraFor(entry, *entry.localExtra);
     image.beginRecord(zip::kLocalHeaderSize + entry.rawName.size() + localExtra.size());
     entry.localHeaderOffset = image.position();
@@ -341,10 +346,7 @@ void TZipWriter::writeKeptEntry(PackageImage& image, ZipEntry& entry) {
         entry.versionNeeded = std::max<std::uint16_t>(entry.versionNeeded, 45);
     image.record(zip::localHeaderRecord(entry, localExtra));
     copyData(data, entry.compressedSize, image);
-    if ((entry.flags & zip::kFlagDataDescriptor) && entry.method == 8) {
-        const std::string descriptor = zip::dataDescriptorRecord(entry);
-        image.data(zip::asBytes(descriptor));
-    }
+    if (descriptor) image.data(zip::asBytes(zip::dataDescriptorRecord(entry)));
 }
 
 bool TZipWriter::writeBuiltEntry(PackageImage& image, ZipEntry& entry) {

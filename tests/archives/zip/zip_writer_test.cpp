@@ -290,9 +290,9 @@ TEST_F(ZipWriterTest, EntriesOfAnEarlierRunStayWhenNotAddedAgain) {
 TEST_F(ZipWriterTest, ThirdPartyArchivesKeepTheirEntriesWhenAFileIsAdded) {
     const auto testData = std::filesystem::path(TESSARO_SHARED_TESTDATA) / "zip";
     const auto added = input("added.txt", textBytes(2000));
-    for (const char* name : {"Zip.deflate.zip", "Zip.deflate.dd.zip", "Zip.none.datadescriptors.zip", "WinZip26.zip",
-                             "PrePostHeaders.zip", "Zip.zip64.zip", "Zip.UnicodePathExtra.zip", "Zip.badlocalextra.zip",
-                             "Zip.none.zip"}) {
+    for (const char* name : {"Zip.deflate.zip", "Zip.deflate.dd.zip", "Zip.none.datadescriptors.zip", "Zip.bzip2.dd.zip",
+                             "Zip.lzma.dd.zip", "WinZip26.zip", "PrePostHeaders.zip", "Zip.zip64.zip",
+                             "Zip.UnicodePathExtra.zip", "Zip.badlocalextra.zip", "Zip.none.zip"}) {
         SCOPED_TRACE(name);
         const auto copy = dir / name;
         std::filesystem::copy_file(testData / name, copy);
@@ -303,6 +303,13 @@ TEST_F(ZipWriterTest, ThirdPartyArchivesKeepTheirEntriesWhenAFileIsAdded) {
         writer.AddFiles(added.string(), 0);
         writer.CloseArchive();
         EXPECT_EQ(runCommand("7zz t -bd " + quoted(copy)).exitCode, 0);
+        // unzip finds nothing it did not find in the original (this build skips some methods,
+        // and a re-save mends Zip.badlocalextra.zip): a kept entry's flags must match what
+        // follows its data, or it stops at "overlapped components".
+        const auto unzipBefore = runCommand("unzip -tq " + quoted(testData / name));
+        const auto unzipAfter = runCommand("unzip -tq " + quoted(copy));
+        EXPECT_TRUE(unzipAfter.exitCode == 0 || unzipAfter.exitCode == unzipBefore.exitCode) << unzipAfter.output;
+        EXPECT_EQ(runCommand("bsdtar -tf " + quoted(copy)).exitCode, 0);
         // Python reads the result and finds the old entries unchanged, then the new one.
         const auto python = runCommand(
             "python3 -c \"import sys,zipfile\n"
