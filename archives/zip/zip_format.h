@@ -39,6 +39,10 @@ inline constexpr std::uint32_t kSaturated32 = 0xFFFFFFFF;
 inline constexpr std::uint16_t kZip64ExtraId = 0x0001;
 inline constexpr std::uint16_t kUnicodePathExtraId = 0x7075;
 inline constexpr std::uint16_t kUnicodeNameNucxExtraId = 0x554E;
+// Records that carry file times: NTFS times, the extended timestamp, Info-ZIP's old Unix record.
+inline constexpr std::uint16_t kNtfsTimesExtraId = 0x000A;
+inline constexpr std::uint16_t kExtendedTimeExtraId = 0x5455;
+inline constexpr std::uint16_t kUnixOldExtraId = 0x5855;
 
 // General-purpose flag bits.
 inline constexpr std::uint16_t kFlagEncrypted = 0x0001;

@@ -58,6 +58,20 @@ std::string localExtraFor(const ZipEntry& entry, std::string_view kept) {
     return extra;
 }
 
+// An entry rebuilt from a file here describes that file as a new entry does: its external
+// attributes are DOS bits, so its host byte must be a DOS one (a Unix host byte would make
+// readers take the bits for a Unix mode of 0000), and the time records of its old writer
+// go, or readers would show their time instead of the new DOS time. The name's bytes and
+// every other record stay. Host 0 suits every name when the two code pages are one; when
+// they differ, an entry of another host keeps its names read in the ANSI code page (11).
+void describeAsRebuiltHere(ZipEntry& entry, const zip::CodePagePair& codePages) {
+    const bool dosHost = entry.hostByte() == zip::kHostMsDos || codePages.ansi == codePages.oem;
+    const std::uint8_t host = dosHost ? zip::kHostMsDos : zip::kHostNtfs;
+    entry.versionMadeBy = static_cast<std::uint16_t>((host << 8) | (entry.versionMadeBy & 0xFF));
+    for (const std::uint16_t id : {zip::kNtfsTimesExtraId, zip::kExtendedTimeExtraId, zip::kUnixOldExtraId})
+        entry.centralExtra = zip::removeExtraRecord(entry.centralExtra, id);
+}
+
 void copyData(ByteSource& from, std::uint64_t length, PackageImage& image) {
     std::vector<std::uint8_t> piece(static_cast<size_t>(std::min<std::uint64_t>(kCopyPiece, length)));
     while (length > 0) {
@@ -206,7 +220,8 @@ void TZipWriter::addFoundFile(const std::filesystem::path& fullPath, const std::
         } else if (settings_.storeOptions & soReplace) {
             ZipEntry& target = archive_->entries[*existing];
             target.diskFileName = fullPath;
-            target.action = ArchiveAction::aaReplace;
+            // An entry not saved yet stays one to be added: it has no old data to fall back on.
+            if (target.action != ArchiveAction::aaAdd) target.action = ArchiveAction::aaReplace;
             changed_ = true;
         } else {
             reportAddFailure(entry, ErrorClass::library, 0, kDuplicateNameText);
@@ -350,16 +365,27 @@ void TZipWriter::writeKeptEntry(PackageImage& image, ZipEntry& entry) {
 }
 
 bool TZipWriter::writeBuiltEntry(PackageImage& image, ZipEntry& entry) {
+    // A freshened or replaced entry is in the package already; when its new file fails, the
+    // content the package holds is kept rather than lost.
+    const ZipEntry old = entry;
+    const bool inPackage = entry.action != ArchiveAction::aaAdd;
     std::unique_ptr<zip::StagingStore> data;
     try {
         data = zip::buildEntryData(entry, buildSettings());
     } catch (const UserAbort&) {
         throw;
     } catch (const tessaro::Error& error) {
-        entry.action = ArchiveAction::aaDelete;
+        entry = old;
         reportAddFailure(entry, ErrorClass::fileOpen, 0, error.what());
-        return false;
+        if (!inPackage) {
+            entry.action = ArchiveAction::aaDelete;
+            return false;
+        }
+        entry.action = ArchiveAction::aaNone;
+        writeKeptEntry(image, entry);
+        return true;
     }
+    if (inPackage) describeAsRebuiltHere(entry, codePages_);
     const std::string localExtra = localExtraFor(entry, {});
     image.beginRecord(zip::kLocalHeaderSize + entry.rawName.size() + localExtra.size());
     entry.localHeaderOffset = image.position();

@@ -269,6 +269,52 @@ TEST_F(ZipWriterTest, SavingWithoutChangesWritesNothingAndFresheningKeepsOrRebui
     EXPECT_NE(entries[1].dateTime, pythonEntries(dir.write("first.zip", first))[1].dateTime);
 }
 
+TEST_F(ZipWriterTest, AFreshenedEntryOfAUnixArchiveTakesOurHostAttributesAndTime) {
+    // Info-ZIP on Linux writes host 3, a Unix mode and time records (UT 0x5455, ux 0x7875).
+    const auto doc = input("doc.xml", "made on unix");
+    ASSERT_EQ(runCommand("touch -d '2001-02-03 04:05:06' " + quoted(doc)).exitCode, 0);
+    ASSERT_EQ(runCommand("cd " + quoted(dir / "in") + " && zip -q " + quoted(package) + " doc.xml").exitCode, 0);
+    ASSERT_EQ(pythonEntries(package).at(0).createSystem, 3);
+    ASSERT_NE(pythonEntries(package).at(0).extraHex.find("5554"), std::string::npos);
+
+    dir.write("in/doc.xml", "freshened here");
+    TZipWriter writer;
+    writePackage(writer, {doc});
+    EXPECT_EQ(peerComplaints(package), "");
+    const auto entries = pythonEntries(package);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].createSystem, 0);
+    EXPECT_EQ(entries[0].externalAttributes, 0x20u);
+    EXPECT_EQ(entries[0].crc, zlibCrc("freshened here"));
+    // The time records are gone, the ux record (owner ids) stays.
+    std::vector<std::string> ids;
+    for (size_t at = 0; at + 8 <= entries[0].extraHex.size();
+         at += 8 + 2 * std::stoul(entries[0].extraHex.substr(at + 6, 2) + entries[0].extraHex.substr(at + 4, 2), nullptr, 16))
+        ids.push_back(entries[0].extraHex.substr(at, 4));
+    EXPECT_EQ(ids, std::vector<std::string>{"7578"});
+
+    // unzip restores a writable file, 7-Zip shows and restores the new time, and so do we.
+    const std::string year = entries[0].dateTime.substr(0, 4);
+    ASSERT_NE(year, "2001");
+    const auto listing = runCommand("7zz l " + quoted(package));
+    EXPECT_NE(listing.output.find(year + "-"), std::string::npos) << listing.output;
+    EXPECT_EQ(listing.output.find("2001-02-03"), std::string::npos) << listing.output;
+    ASSERT_EQ(runCommand("unzip -q -d " + quoted(dir / "unzip") + " " + quoted(package)).exitCode, 0);
+    ASSERT_EQ(runCommand("7zz x -bd -o" + quoted(dir / "7zz") + " " + quoted(package)).exitCode, 0);
+    std::filesystem::create_directories(dir / "ours");
+    TZipExtractor ours;
+    ours.setFileName(package);
+    ours.setBaseDirectory(dir / "ours");
+    ours.ExtractFiles("*.*");
+    for (const char* tool : {"unzip", "7zz", "ours"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / tool / "doc.xml").c_str(), &st), 0) << tool;
+        EXPECT_NE(st.st_mode & S_IWUSR, 0u) << tool;
+        EXPECT_EQ(readBytes(dir / tool / "doc.xml"), "freshened here") << tool;
+        EXPECT_GT(st.st_mtime, 1000000000) << tool;  // after September 2001
+    }
+}
+
 TEST_F(ZipWriterTest, EntriesOfAnEarlierRunStayWhenNotAddedAgain) {
     const auto emr = input("EMR.CAB", randomBytes(1000, 4));
     const auto doc = input("doc.xml", textBytes(3000));
@@ -533,6 +579,37 @@ TEST_F(ZipWriterTest, AVanishedFileIsLeftOutAndReported) {
     EXPECT_EQ(log.failures[0].text, "File not found");
     EXPECT_EQ(peerComplaints(package), "");
     ASSERT_EQ(pythonEntries(package).size(), 1u);
+}
+
+TEST_F(ZipWriterTest, AFreshenedFileThatVanishesBeforeTheSaveKeepsTheOldEntry) {
+    const auto doc = input("doc.xml", "old content");
+    const auto cab = input("A.CAB", "cabinet");
+    TZipWriter writer;
+    writePackage(writer, {doc, cab});
+
+    FailureLog log;
+    writer.setOnItemFailure(log.handler());
+    dir.write("in/doc.xml", "new content, not yet saved");
+    writer.OpenArchive(package);
+    writer.AddFiles(doc.string(), 0);
+    ASSERT_TRUE(writer.hasUnsavedChanges());
+    std::filesystem::remove(doc);
+    writer.CloseArchive();
+
+    ASSERT_EQ(log.failures.size(), 1u);
+    EXPECT_EQ(log.failures[0].entryName, "doc.xml");
+    EXPECT_EQ(log.failures[0].errorClass, ErrorClass::fileOpen);
+    EXPECT_EQ(log.failures[0].text, "File not found");
+    EXPECT_EQ(peerComplaints(package), "");
+    const auto entries = pythonEntries(package);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "doc.xml");
+    EXPECT_EQ(entries[0].crc, zlibCrc("old content"));
+    TZipExtractor reader;
+    reader.setFileName(package);
+    reader.setBaseDirectory(dir / "in");
+    reader.ExtractFiles("doc.xml");
+    EXPECT_EQ(readBytes(doc), "old content");
 }
 
 TEST_F(ZipWriterTest, AKeptEntryWithABrokenLocalHeaderFailsTheSaveAndLeavesThePackage) {
