@@ -457,7 +457,9 @@ void TZipWriter::reopenPackage(platform::RandomAccessFile::Mode mode) {
 }
 
 void TZipWriter::replacePackage(zip::StagingStore& image) {
-    std::filesystem::path folder = fileName_.parent_path();
+    // A package opened through a symbolic link is updated where the link points.
+    const std::filesystem::path target = platform::replacementTarget(fileName_);
+    std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     std::filesystem::path attempted;
     auto temp = platform::TempFile::create(folder, ".~zip", &attempted);
@@ -469,8 +471,9 @@ void TZipWriter::replacePackage(zip::StagingStore& image) {
     // and opened again afterwards: the new image, or the old package when the rename failed.
     archive_->volumes.reset();
     std::string reason;
-    const bool replaced = temp->replace(fileName_, reason);
-    reopenPackage(platform::RandomAccessFile::Mode::readWrite);
+    const bool replaced = temp->replace(target, reason);
+    // The old package may be read-only (that is why it was not replaced): read it back as such.
+    reopenPackage(replaced ? platform::RandomAccessFile::Mode::readWrite : platform::RandomAccessFile::Mode::read);
     if (!replaced) throw tessaro::Error(platform::cannotCreateText(fileName_, reason));
 }
 

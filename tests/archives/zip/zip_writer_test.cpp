@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstring>
 #include <map>
 #include <random>
 #include <sstream>
@@ -706,6 +707,61 @@ TEST_F(ZipWriterTest, SwapFileFailuresGiveTheirTextsAndNeverCutThePackageShort) 
     EXPECT_EQ(readBytes(package), old);
     for (const auto& item : std::filesystem::directory_iterator(dir.path()))
         EXPECT_FALSE(item.path().filename().string().starts_with(".~zip")) << item.path();
+}
+
+TEST_F(ZipWriterTest, APackageReachedThroughALinkIsUpdatedWhereItLies) {
+    const auto folder = dir / "real";
+    std::filesystem::create_directories(folder);
+    const auto real = folder / "pkg.zip";
+    std::filesystem::create_symlink("real/pkg.zip", package);
+    TZipWriter writer;
+    writePackage(writer, {input("a.txt", "first")});  // created through the link
+    ::chmod(real.c_str(), 0640);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(real.c_str(), 12345, 12346), 0);
+    }
+
+    writePackage(writer, {input("b.txt", "second")});
+    EXPECT_TRUE(std::filesystem::is_symlink(package));
+    EXPECT_EQ(peerComplaints(real), "");
+    EXPECT_EQ(pythonEntries(real).size(), 2u);
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 12345u);
+        EXPECT_EQ(st.st_gid, 12346u);
+    }
+    for (const auto& item : std::filesystem::directory_iterator(folder))
+        EXPECT_FALSE(item.path().filename().string().starts_with(".~zip")) << item.path();
+}
+
+TEST_F(ZipWriterTest, AReadOnlyPackageIsNotReplaced) {
+    TZipWriter writer;
+    writePackage(writer, {input("a.txt", "first")});
+    ::chmod(package.c_str(), 0444);
+    const std::string before = readBytes(package);
+
+    writer.OpenArchive(package);
+    writer.AddFiles(input("b.txt", "second").string(), 0);
+    const std::string refused = "Cannot create file \"" + package.string() + "\". " + std::strerror(EACCES);
+    EXPECT_EQ(errorText([&] { writer.Save(); }), refused);
+    EXPECT_EQ(errorText([&] { writer.CloseArchive(); }), refused);
+    EXPECT_EQ(readBytes(package), before);
+    struct stat st {};
+    ASSERT_EQ(::stat(package.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+TEST_F(ZipWriterTest, NewPackagesHonourTheUmask) {
+    const mode_t old = ::umask(077);
+    TZipWriter writer;
+    writePackage(writer, {input("a.txt", "medical record")});
+    ::umask(old);
+    struct stat st {};
+    ASSERT_EQ(::stat(package.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
 TEST_F(ZipWriterTest, APackageFolderThatVanishedGivesThePlatformError) {
