@@ -108,6 +108,37 @@ TEST_F(CliTest, ZipThenExtractGivesTheSameBytes) {
     EXPECT_EQ(readBytes(package), before);
 }
 
+TEST_F(CliTest, ListShowsTheAttributesExtractApplies) {
+    // Made by Python's zipfile: a Unix host with DOS bits below 0x10000 (no mode, so 0000),
+    // a DOS host with a Unix mode 0444 above 0x20000, and a plain DOS entry.
+    const fs::path archive = dir / "attributes.zip";
+    const Outcome made = shell("python3", {"-c",
+                                           "import sys,zipfile\n"
+                                           "z=zipfile.ZipFile(sys.argv[1],'w')\n"
+                                           "for name,host,attr in [('unixhost.txt',3,0x20),('dosmode.txt',0,0o100444<<16),"
+                                           "('plain.txt',0,0x20)]:\n"
+                                           "    i=zipfile.ZipInfo(name)\n"
+                                           "    i.create_system=host\n"
+                                           "    i.external_attr=attr\n"
+                                           "    z.writestr(i,name)\n",
+                                           archive.string()});
+    ASSERT_EQ(made.status, 0) << made.err;
+
+    const Outcome list = cli({"list", archive.string()});
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_THAT(list.out, HasSubstr("unixhost.txt\tStored\t12\t12\t"));
+    ASSERT_EQ(cli({"extract", archive.string(), (dir / "out").string()}).status, 0);
+    for (const std::string name : {"unixhost.txt", "dosmode.txt", "plain.txt"}) {
+        const size_t line = list.out.find(name + "\t");
+        ASSERT_NE(line, std::string::npos) << name;
+        const std::string row = list.out.substr(line, list.out.find('\n', line) - line);
+        const std::string letters = row.substr(row.rfind('\t') + 1);
+        const bool readOnly = (fs::status(dir / "out" / name).permissions() & fs::perms::owner_write) == fs::perms::none;
+        EXPECT_EQ(letters.find('R') != std::string::npos, readOnly) << row;
+        EXPECT_EQ(readOnly, name != "plain.txt") << name;
+    }
+}
+
 TEST_F(CliTest, ExtractReportsFailingEntriesAndGoesOn) {
     Outcome evil = cli({"extract", (kTestZips / "Zip.Evil.zip").string(), (dir / "out").string()});
     EXPECT_EQ(evil.status, 1);
