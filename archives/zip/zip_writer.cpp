@@ -205,6 +205,19 @@ void TZipWriter::AddFiles(std::string_view fileMask, std::uint32_t searchAttribu
     }
 }
 
+bool TZipWriter::AddFile(const std::filesystem::path& file) {
+    if (!archive_ || status_ == ArchiveStatus::invalid) throw ZipError(ZipCode::noArchive, zip_text::kNoArchive);
+    const std::filesystem::path path =
+        file.is_absolute() || settings_.baseDirectory.empty() ? file : settings_.baseDirectory / file;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::equivalent(path, fileName_, ec)) return false;
+    // Recorded by its absolute path: a root is stripped like a drive, and a colon inside a
+    // POSIX file name is no drive.
+    const std::filesystem::path fullPath = std::filesystem::absolute(path, ec);
+    addFoundFile(fullPath, fullPath.string());
+    return true;
+}
+
 void TZipWriter::addFoundFile(const std::filesystem::path& fullPath, const std::string& recordedPath) {
     ZipEntry entry;
     entry.diskFileName = fullPath;

@@ -139,6 +139,45 @@ TEST_F(CliTest, ListShowsTheAttributesExtractApplies) {
     }
 }
 
+TEST_F(CliTest, ZipTakesEachFileLiterally) {
+    // Names a mask would split, trim, hide, widen or cut at a drive colon.
+    const std::vector<std::string> names = {"a;b.txt", " lead.txt", "trail.txt ", ".dot.txt", "star*.txt", "q?.txt", "a:b.txt"};
+    std::vector<std::string> args = {"zip", (dir / "case.zip").string()};
+    for (const auto& name : names) args.push_back(dir.write("in/" + name, "content of " + name).string());
+    dir.write("in/star-other.txt", "matched by star*.txt as a mask");
+    dir.write("in/qx.txt", "matched by q?.txt as a mask");
+    const Outcome zip = cli(args);
+    ASSERT_EQ(zip.status, 0) << zip.err;
+    EXPECT_EQ(zip.err, "");
+
+    const Outcome listed = shell("python3", {"-c",
+                                             "import sys,zipfile\n"
+                                             "z=zipfile.ZipFile(sys.argv[1])\n"
+                                             "for i in z.infolist(): print(i.filename+'|'+z.read(i).decode())\n",
+                                             (dir / "case.zip").string()});
+    std::string expected;
+    for (const auto& name : names) expected += name + "|content of " + name + "\n";
+    EXPECT_EQ(listed.out, expected);
+    EXPECT_EQ(shell("unzip", {"-tq", (dir / "case.zip").string()}).status, 0);
+}
+
+TEST_F(CliTest, ZipNamesWhatItCannotAddAndLeavesNoEmptyPackage) {
+    const fs::path package = dir / "new.zip";
+    fs::create_directories(dir / "folder");
+    const Outcome nothing = cli({"zip", package.string(), (dir / "missing.txt").string(), (dir / "folder").string()});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_EQ(nothing.err, (dir / "missing.txt").string() + ": no such file\n" + (dir / "folder").string() +
+                               ": not a regular file\n");
+    EXPECT_FALSE(fs::exists(package));
+
+    // One good file among bad ones: the package is written, the failure still counts.
+    const fs::path good = dir.write("good.txt", "good");
+    const Outcome some = cli({"zip", package.string(), good.string(), (dir / "missing.txt").string()});
+    EXPECT_EQ(some.status, 1);
+    EXPECT_EQ(some.err, (dir / "missing.txt").string() + ": no such file\n");
+    EXPECT_EQ(shell("unzip", {"-tq", package.string()}).status, 0);
+}
+
 TEST_F(CliTest, ExtractReportsFailingEntriesAndGoesOn) {
     Outcome evil = cli({"extract", (kTestZips / "Zip.Evil.zip").string(), (dir / "out").string()});
     EXPECT_EQ(evil.status, 1);
