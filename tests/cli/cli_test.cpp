@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace tessaro::cli {
 namespace {
@@ -225,7 +226,38 @@ TEST_F(CliTest, CabinetIsAcceptedByCabextractAndListed) {
 
     Outcome unwritable = cli({"cab", (dir / "no" / "x.cab").string(), (dir / "case").string()});
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err, "error: Cabinet file could bot be created.\n");
+    EXPECT_EQ(unwritable.err, "error: " + (dir / "no" / "x.cab").string() + ": Cabinet file could bot be created.\n");
+}
+
+TEST_F(CliTest, CabNamesTheFileOfEachErrorAndRefusesAFolderWithNothingToPack) {
+    // Names outside code page 950 cannot be stored: each is an error line of its own.
+    const fs::path korean = dir.write("case/한국.txt", "not in Big5");
+    const fs::path smile = dir.write("case/smile\xF0\x9F\x98\x80.txt", "nor this");
+    dir.write("case/ok.txt", "fine");
+    const fs::path cabinet = dir / "ATT.CAB";
+    const Outcome partly = cli({"cab", cabinet.string(), (dir / "case").string()});
+    EXPECT_EQ(partly.status, 1);
+    EXPECT_EQ(partly.err, "error: " + smile.string() + ": Error opening source file.\n" + "error: " + korean.string() +
+                              ": Error opening source file.\n");
+    EXPECT_THAT(shell("cabextract", {"-l", cabinet.string()}).out, HasSubstr("ok.txt"));
+
+    // Only hidden files and a sub-folder: nothing to pack, no cabinet.
+    dir.write("empty/.hidden", "skipped");
+    fs::create_directories(dir / "empty" / "sub");
+    const Outcome nothing = cli({"cab", (dir / "none.cab").string(), (dir / "empty").string()});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_EQ(nothing.err, "error: " + (dir / "empty").string() + ": no file to pack.\n");
+    EXPECT_FALSE(fs::exists(dir / "none.cab"));
+}
+
+TEST_F(CliTest, CabRefusesAFolderThatCannotBeListed) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser lists every folder";
+    dir.write("locked/a.txt", "hidden from the listing");
+    fs::permissions(dir / "locked", fs::perms::owner_write | fs::perms::owner_exec);
+    const Outcome locked = cli({"cab", (dir / "locked.cab").string(), (dir / "locked").string()});
+    EXPECT_EQ(locked.status, 1);
+    EXPECT_THAT(locked.err, StartsWith("error: " + (dir / "locked").string() + ": "));
+    EXPECT_FALSE(fs::exists(dir / "locked.cab"));
 }
 
 }  // namespace
