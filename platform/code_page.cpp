@@ -179,8 +179,8 @@ std::string encodeCodePage(std::string_view text, CodePage codePage) {
         do {
             err = U_ZERO_ERROR;
             char* target = bytes.data();
-            ucnv_fromUnicode(conv.get(), &target, bytes.data() + bytes.size(), &source, sourceEnd, nullptr, text.empty(),
-                             &err);
+            ucnv_fromUnicode(conv.get(), &target, bytes.data() + bytes.size(), &source, sourceEnd, nullptr,
+                             text.empty(), &err);
             out.append(bytes.data(), static_cast<size_t>(target - bytes.data()));
         } while (err == U_BUFFER_OVERFLOW_ERROR);
         if (U_FAILURE(err)) throw std::runtime_error("code page encoding failed");

@@ -147,7 +147,7 @@ void CabinetWriter::finish(const std::filesystem::path& path) {
     // temporary name is short, so any name the file system takes for the cabinet works; a
     // symbolic link is followed to the file it names.
     const std::filesystem::path target = platform::replacementTarget(path);
-    const std::filesystem::path folder = target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     errno = 0;
     std::optional<platform::TempFile> out = platform::TempFile::create(folder, ".~cab");
     if (!out) throw CabinetWriteError(CabErrorCode::cabinetFile, "Cannot create " + path.string() + ": " + systemReason());

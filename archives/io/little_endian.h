@@ -27,7 +27,8 @@ inline std::uint32_t getU32(const std::uint8_t* p) {
 // `Bytes` is std::string or std::vector<std::uint8_t>.
 template <typename Bytes>
 void putLittleEndian(Bytes& out, std::uint64_t value, size_t count) {
-    for (size_t i = 0; i < count; ++i) out.push_back(static_cast<typename Bytes::value_type>((value >> (8 * i)) & 0xFF));
+    for (size_t i = 0; i < count; ++i)
+        out.push_back(static_cast<typename Bytes::value_type>((value >> (8 * i)) & 0xFF));
 }
 
 template <typename Bytes>

@@ -116,8 +116,8 @@ TEST_F(CliTest, ListShowsTheAttributesExtractApplies) {
     const Outcome made = shell("python3", {"-c",
                                            "import sys,zipfile\n"
                                            "z=zipfile.ZipFile(sys.argv[1],'w')\n"
-                                           "for name,host,attr in [('unixhost.txt',3,0x20),('dosmode.txt',0,0o100444<<16),"
-                                           "('plain.txt',0,0x20)]:\n"
+                                           "for name,host,attr in [('unixhost.txt',3,0x20),"
+                                           "('dosmode.txt',0,0o100444<<16),('plain.txt',0,0x20)]:\n"
                                            "    i=zipfile.ZipInfo(name)\n"
                                            "    i.create_system=host\n"
                                            "    i.external_attr=attr\n"
@@ -134,7 +134,8 @@ TEST_F(CliTest, ListShowsTheAttributesExtractApplies) {
         ASSERT_NE(line, std::string::npos) << name;
         const std::string row = list.out.substr(line, list.out.find('\n', line) - line);
         const std::string letters = row.substr(row.rfind('\t') + 1);
-        const bool readOnly = (fs::status(dir / "out" / name).permissions() & fs::perms::owner_write) == fs::perms::none;
+        const fs::perms permissions = fs::status(dir / "out" / name).permissions();
+        const bool readOnly = (permissions & fs::perms::owner_write) == fs::perms::none;
         EXPECT_EQ(letters.find('R') != std::string::npos, readOnly) << row;
         EXPECT_EQ(readOnly, name != "plain.txt") << name;
     }
@@ -142,7 +143,8 @@ TEST_F(CliTest, ListShowsTheAttributesExtractApplies) {
 
 TEST_F(CliTest, ZipTakesEachFileLiterally) {
     // Names a mask would split, trim, hide, widen or cut at a drive colon.
-    const std::vector<std::string> names = {"a;b.txt", " lead.txt", "trail.txt ", ".dot.txt", "star*.txt", "q?.txt", "a:b.txt"};
+    const std::vector<std::string> names = {"a;b.txt",   " lead.txt", "trail.txt ", ".dot.txt",
+                                            "star*.txt", "q?.txt",    "a:b.txt"};
     std::vector<std::string> args = {"zip", (dir / "case.zip").string()};
     for (const auto& name : names) args.push_back(dir.write("in/" + name, "content of " + name).string());
     dir.write("in/star-other.txt", "matched by star*.txt as a mask");

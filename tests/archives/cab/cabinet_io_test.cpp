@@ -197,10 +197,11 @@ std::string craftedCabinet(const std::string& blocks, std::uint16_t blockCount, 
     for (const auto& file : files) dataStart += fileRecordSize(file);
 
     std::vector<std::uint8_t> bytes;
-    putHeader(bytes, static_cast<std::uint32_t>(dataStart + blocks.size() * copies), static_cast<std::uint32_t>(kHeaderSize + kFolderSize * folderCount),
+    const auto u32 = [](size_t value) { return static_cast<std::uint32_t>(value); };
+    putHeader(bytes, u32(dataStart + blocks.size() * copies), u32(kHeaderSize + kFolderSize * folderCount),
               static_cast<std::uint16_t>(folderCount), static_cast<std::uint16_t>(folderCount));
     for (size_t i = 0; i < folderCount; ++i)
-        putFolder(bytes, {static_cast<std::uint32_t>(dataStart + blocks.size() * (i % copies)), blockCount, kCompressMszip});
+        putFolder(bytes, {u32(dataStart + blocks.size() * (i % copies)), blockCount, kCompressMszip});
     for (const auto& file : files) putFile(bytes, file);
     std::string out(bytes.begin(), bytes.end());
     for (size_t i = 0; i < copies; ++i) out += blocks;
