@@ -99,6 +99,13 @@ public:
     void chooseKind(AttachmentRowId editor, std::optional<std::size_t> item);
     void chooseContentClass(AttachmentRowId editor, std::optional<std::size_t> item);
 
+    // ---- Setting tables and import ------------------------------------------------------
+    // Saves the case list as a setting table (setting_table_handlers.cpp).
+    void CsaveSettingClick();
+    // Replaces the case list with the cases of a setting table or sampling file, plain or
+    // in a .zip (import_handlers.cpp).
+    void CimportFileClick();
+
 private:
     CaseRecord* caseRecord(CaseRowId id);
     AttachmentRow* attachmentRow(AttachmentRowId id);
