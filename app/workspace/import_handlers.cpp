@@ -50,9 +50,10 @@ ImportFileMode modeFor(tables::LineFormat format) {
     return ImportFileMode::titxt;
 }
 
-// True when `path` names a file that exists (a folder is no file).
+// True when `path` names a file that exists (a folder is no file). A text with a NUL in it
+// names no file, though the system would read the part before the NUL as one.
 bool namesExistingFile(const std::string& path) {
-    if (path.empty()) return false;
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     return !ec && fs::exists(status) && !fs::is_directory(status);

@@ -181,6 +181,12 @@ TEST_F(SettingTableTest, WithoutAnExistingDeclarationNothingIsImported) {
     }
 }
 
+TEST_F(SettingTableTest, ALineWithANulCharacterNamesNoFile) {
+    ASSERT_TRUE(importFile(table("t.txt", {declaration + std::string(1, '\0') + "x", "04,123"})));
+    EXPECT_EQ(ws.panel().CXMLfile, "");
+    EXPECT_THAT(port.messages, ElementsAre("費用申報XML檔不正確,必須先指定檔案"));
+}
+
 TEST_F(SettingTableTest, UnreadableFilesEndTheImportWithTheErrorReport) {
     fillHeaderBoxes();
     ws.panel().CXMLfile = declaration;
