@@ -23,6 +23,8 @@
 #include "tables/setting_table.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -78,7 +80,7 @@ std::optional<platform::TempFile> copyOutOf(const fs::path& dataFolder, const fs
     if (!liesInside(archive, dataFolder)) return std::nullopt;
     fs::path attempted;
     auto copy = platform::TempFile::create(platform::systemTempFolder(), "tessaro-import-", &attempted);
-    if (!copy) throw Error(platform::cannotCreateText(attempted, "No temporary file"));
+    if (!copy) throw Error(platform::cannotCreateText(attempted, std::strerror(errno)));
     std::error_code ec;
     fs::copy_file(archive, copy->path(), fs::copy_options::overwrite_existing, ec);
     if (ec) throw Error(platform::cannotCreateText(copy->path(), ec.message()));
@@ -103,16 +105,21 @@ std::optional<fs::path> unpackSamplingArchive(UserPort& port, const fs::path& da
     return tables::findSamplingFile(dataFolder);
 }
 
+// The sampling file of an unpacked archive; nothing (after the message) when there is none
+// or it is neither a .csv nor a .txt file.
+std::optional<ImportFile> samplingFileOfArchive(UserPort& port, const std::string& appPath, const std::string& archive) {
+    const auto found = unpackSamplingArchive(port, fs::path(appPath) / kDataFolder, archive);
+    const auto format = found ? tables::samplingFormatOf(found->filename().string()) : std::nullopt;
+    if (format) return ImportFile{*found, *format};
+    port.showMessage(tables::noSamplingFileInArchiveText(archive));
+    return std::nullopt;
+}
+
 // What the chosen file is and where its lines come from; nothing (after the message) when
 // it cannot be imported.
 std::optional<ImportFile> chooseImportFile(UserPort& port, const std::string& appPath, const std::string& chosen) {
     switch (tables::importSourceOf(chosen)) {
-        case tables::ImportSource::archive: {
-            const auto found = unpackSamplingArchive(port, fs::path(appPath) / kDataFolder, chosen);
-            const auto format = found ? tables::samplingFormatOf(found->filename().string()) : std::nullopt;
-            if (!format) break;
-            return ImportFile{*found, *format};
-        }
+        case tables::ImportSource::archive: return samplingFileOfArchive(port, appPath, chosen);
         case tables::ImportSource::notSampling:
             port.showMessage(tables::notASamplingFileText(chosen));
             return std::nullopt;
@@ -120,7 +127,6 @@ std::optional<ImportFile> chooseImportFile(UserPort& port, const std::string& ap
         case tables::ImportSource::samplingCsv: return ImportFile{chosen, tables::LineFormat::samplingCsv};
         case tables::ImportSource::samplingFixed: return ImportFile{chosen, tables::LineFormat::samplingFixed};
     }
-    port.showMessage(tables::noSamplingFileInArchiveText(chosen));
     return std::nullopt;
 }
 
