@@ -158,8 +158,10 @@ TEST_F(SamplingImportTest, ArchiveWithTheSamplingFileAtItsTop) {
 }
 
 TEST_F(SamplingImportTest, ArchiveWithAFixedWidthFile) {
-    const auto archive = writeZip("a.ZIP", {{"xsmp.TXT", bytesFile({fixedLine("A1", "000005", "AB")})}});
+    // A name beyond ASCII (Python marks it UTF-8).
+    const auto archive = writeZip("a.ZIP", {{"門診xsmp.TXT", bytesFile({fixedLine("A1", "000005", "AB")})}});
     ASSERT_TRUE(importFile(archive));
+    EXPECT_TRUE(std::filesystem::exists(dataFolder() / "門診xsmp.TXT"));
     EXPECT_EQ(ws.values().importfileMode, ImportFileMode::tiSMPtxt);
     EXPECT_THAT(rowTexts(), ElementsAre("A1|A1|5|5|AB|B223456789|1130502||"));
 }
@@ -246,6 +248,16 @@ TEST_F(SamplingImportTest, ACorruptSamplingEntryIsSkippedAndNotFound) {
     ASSERT_TRUE(importFile(archive));
     EXPECT_THAT(port.messages, ElementsAre(archive.string() + "裡沒有正確抽審檔"));
     EXPECT_TRUE(std::filesystem::is_empty(dataFolder()));
+}
+
+TEST_F(SamplingImportTest, ADataFolderThatIsALinkLeavesItsTargetAlone) {
+    const auto elsewhere = dir.write("elsewhere/keep.txt", "the user's");
+    std::filesystem::create_directory_symlink(elsewhere.parent_path(), dataFolder());
+    ASSERT_TRUE(importFile(writeZip("a.zip", {{"11305SMP.csv", big5File({csvLine("04", "12")})}})));
+    EXPECT_EQ(ws.cases().size(), 1u);
+    EXPECT_FALSE(std::filesystem::is_symlink(dataFolder()));
+    EXPECT_EQ(testing::readBytes(elsewhere), "the user's");
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.parent_path() / "11305SMP.csv"));
 }
 
 TEST_F(SamplingImportTest, AnArchiveChosenFromInsideDataIsStillRead) {
