@@ -36,65 +36,23 @@ std::string fixedLine(std::string category, std::string serial, char type = '1')
     return line + std::string(20, ' ');
 }
 
-TEST(ImportRules, SettingTableLines) {
-    ImportRules rules(LineFormat::settingTable, kCodes);
-    EXPECT_THAT(judgeAll(rules, {"D:\\fee.xml", "04,123,<ATT>(A)x.pdf", "", "07,1", "04,0", "04,abc", "a1, 0123",
-                                 "04"}),
-                ::testing::ElementsAre("-", "case 04/123", "-", "message 第4行案件分類錯誤", "message 第5行案件流水號錯誤",
-                                       "message 第6行案件流水號錯誤", "case a1/123", "-"));
-    // The category is kept as written; its editor matches it without regard to case.
-    EXPECT_EQ(rules.judge(1, "a1,5").importedCase->category, "a1");
-    EXPECT_EQ(rules.judge(1, "04,5,<ATT>(A)x.pdf").importedCase->attachments, "<ATT>(A)x.pdf");
-    EXPECT_FALSE(rules.judge(1, "04,5").header);
-    EXPECT_EQ(rules.declarationType(), "");
-}
+// The workspace's import tests go through each format line by line; these pin what only
+// line 1 differs in: a comma-separated file may open with a heading, a fixed-width one not.
+TEST(ImportRules, OnlyACommaSeparatedFileHasAHeadingLine) {
+    ImportRules csv(LineFormat::samplingCsv, kCodes);
+    EXPECT_THAT(judgeAll(csv, {csvLine("04", "x"), csvLine("04", "x")}),
+                ::testing::ElementsAre("-", "message 第2行案件流水號錯誤"));
+    EXPECT_EQ(csv.declarationType(), "");  // a heading sets no declaration category
 
-TEST(ImportRules, CsvHeadingLineIsSkippedSilently) {
-    ImportRules rules(LineFormat::samplingCsv, kCodes);
-    EXPECT_THAT(judgeAll(rules, {"院所,費用年月,申報類別,申報日期,案件分類,流水號,x,身分證,x,x,x,姓名,x,就醫日期",
-                                 csvLine("XX", "1"), csvLine("04", "0"), csvLine("04", "12"), "a,b,c"}),
-                ::testing::ElementsAre("-", "message 第2行案件分類錯誤", "message 第3行案件流水號錯誤", "case 04/12",
-                                       "-"));
-    // A line 1 with a listed category but serial 0 is a heading too.
-    ImportRules second(LineFormat::samplingCsv, kCodes);
-    EXPECT_THAT(judgeAll(second, {csvLine("04", "x")}), ::testing::ElementsAre("-"));
-}
+    ImportRules fixed(LineFormat::samplingFixed, kCodes);
+    EXPECT_THAT(judgeAll(fixed, {fixedLine("04", "000000"), fixedLine("zz", "000007", '4')}),
+                ::testing::ElementsAre("message 第1行案件流水號錯誤", "case zz/7"));
+    EXPECT_EQ(fixed.declarationType(), "4");
 
-TEST(ImportRules, SamplingLinesCarryTheHeaderAndTheirPatientData) {
-    ImportRules rules(LineFormat::samplingCsv, kCodes);
-    const LineResult result = rules.judge(1, csvLine("a1", "0123"));
-    ASSERT_TRUE(result.header);
-    EXPECT_EQ(result.header->hospitalCode, "3501200000");
-    EXPECT_EQ(result.header->feeYearMonth, "11305");
-    EXPECT_EQ(result.header->declarationDate, "1130610");
-    EXPECT_EQ(result.importedCase->category, "a1");
-    EXPECT_EQ(result.importedCase->serial, 123);
-    EXPECT_EQ(result.importedCase->idNumber, "A1");
-    EXPECT_EQ(result.importedCase->name, "王");
-    EXPECT_EQ(result.importedCase->visitDate, "1130501");
-    EXPECT_EQ(result.importedCase->attachments, "");
-    // A line refused for its category or serial offers no header.
-    EXPECT_FALSE(rules.judge(2, csvLine("XX", "1")).header);
-}
-
-TEST(ImportRules, ADeclarationCategoryOtherThanTheFirstCasesIsRefused) {
-    ImportRules rules(LineFormat::samplingCsv, kCodes);
-    EXPECT_THAT(judgeAll(rules, {csvLine("04", "1"), csvLine("04", "2"), csvLine("XX", "3", "2"), csvLine("04", "4"),
-                                 csvLine("04", "5", "2"), csvLine("04", "6", " 1 ")}),
-                ::testing::ElementsAre("case 04/1", "case 04/2", "message 第3行案件分類錯誤", "case 04/4",
-                                       "message 第5行案件申報類別與前列不同,請分開處理", "case 04/6"));
-    EXPECT_EQ(rules.declarationType(), "1");
-    // The refused line still offers its header values (taken while the box is empty).
-    EXPECT_TRUE(rules.judge(7, csvLine("04", "7", "4")).header);
-}
-
-TEST(ImportRules, FixedWidthLinesHaveNoCategoryCheckAndNoHeading) {
-    ImportRules rules(LineFormat::samplingFixed, kCodes);
-    EXPECT_THAT(judgeAll(rules, {fixedLine("04", "000000"), fixedLine("zz", "000007"), "short",
-                                 fixedLine("04", "000008", '2'), fixedLine("04", "123   ")}),
-                ::testing::ElementsAre("message 第1行案件流水號錯誤", "case zz/7", "-",
-                                       "message 第4行案件申報類別與前列不同,請分開處理", "message 第5行案件流水號錯誤"));
-    EXPECT_EQ(rules.declarationType(), "1");
+    // A setting table has no heading either, and no declaration category.
+    ImportRules table(LineFormat::settingTable, kCodes);
+    EXPECT_THAT(judgeAll(table, {"07,1", "a1,0123"}), ::testing::ElementsAre("message 第1行案件分類錯誤", "case a1/123"));
+    EXPECT_EQ(table.declarationType(), "");
 }
 
 TEST(ImportRules, DeclarationCategoryChooserItem) {

@@ -3,13 +3,10 @@
 #include "tables/setting_table.h"
 #include "tests/support/temp_dir.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace tessaro::tables {
 namespace {
-
-using ::testing::ElementsAre;
 
 TEST(SettingTable, SavedBytesAreBig5WithCrLfAfterEveryLine) {
     testing::TempDir dir;
@@ -59,19 +56,6 @@ TEST(SettingTable, CaseLines) {
     // An attachment text with a comma comes back only up to it; a quoted field keeps it.
     EXPECT_EQ(readSettingTableLine("04,1,<ATT>(A)D:\\a,b.pdf")->attachments, "<ATT>(A)D:\\a");
     EXPECT_EQ(readSettingTableLine("04,1,\"<ATT>(A)D:\\a,b.pdf\"")->attachments, "<ATT>(A)D:\\a,b.pdf");
-}
-
-TEST(SettingTable, SavedLinesReadBack) {
-    const std::vector<SettingTableRow> rows = {{"04", "0123", "<DCF>(B)D:\\c\\DICOMDIR<ATT>(A)D:\\a.pdf"},
-                                               {"a1", "7", ""}};
-    const feeinput::LineList lines = settingTableLines("D:\\fee.xml", rows);
-    EXPECT_FALSE(readSettingTableLine(lines[0]));
-    std::vector<std::string> back;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const auto read = readSettingTableLine(lines[i]);
-        back.push_back(read->category + "|" + std::to_string(read->serial) + "|" + read->attachments);
-    }
-    EXPECT_THAT(back, ElementsAre("04|123|<DCF>(B)D:\\c\\DICOMDIR<ATT>(A)D:\\a.pdf", "a1|7|"));
 }
 
 }  // namespace
