@@ -161,7 +161,8 @@ public:
     LineImport(Workspace& ws, UserPort& port, const ImportFile& file)
         : ws_(ws), port_(port), format_(file.format), lines_(feeinput::LoadFromFile(file.path)) {}
 
-    void run() {
+    // True when the import reached its end ("匯入完成").
+    bool run() {
         // Line 1 that names a file is the fee declaration's path, whatever the format.
         const bool firstLineIsPath = !lines_.empty() && namesExistingFile(lines_.front());
         if (firstLineIsPath) ws_.panel().CXMLfile = lines_.front();
@@ -169,7 +170,7 @@ public:
         const std::string& declaration = ws_.panel().CXMLfile;
         if (settingTable && (feeinput::Trim(declaration).empty() || !namesExistingFile(declaration))) {
             port_.showMessage(std::string(tables::kNoDeclarationFileText));
-            return;
+            return false;
         }
         Panel& panel = ws_.panel();
         panel.ChospitalCode.clear();
@@ -193,6 +194,7 @@ public:
         }
         panel.CINSUtype = tables::declarationTypeItem(rules.declarationType());
         port_.showMessage(std::string(tables::kImportDoneText));
+        return true;
     }
 
 private:
@@ -236,20 +238,20 @@ private:
 
 }  // namespace
 
-void Workspace::CimportFileClick() {
+ImportOutcome Workspace::CimportFileClick() {
     FileDialogRequest request;
     request.filter = tables::kImportFilter;
     request.initialDir = values_.appPath;
     const auto chosen = port_.openFile(request);
-    if (!chosen) return;
+    if (!chosen) return ImportOutcome::cancelled;
 
     // From here on the old case list is gone, whatever follows.
     clearAuditlist();
     values_.importfileMode = ImportFileMode::titxt;
     const auto file = chooseImportFile(port_, values_.appPath, fullPath(*chosen));
-    if (!file) return;
+    if (!file) return ImportOutcome::stopped;
     values_.importfileMode = modeFor(file->format);
-    LineImport(*this, port_, *file).run();
+    return LineImport(*this, port_, *file).run() ? ImportOutcome::completed : ImportOutcome::stopped;
 }
 
 }  // namespace tessaro::workspace

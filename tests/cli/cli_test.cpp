@@ -1,6 +1,6 @@
 // tessaro-cli driven end to end as a user's script drives it: exit statuses, standard output
 // and standard error, with unzip, cabextract and the shared test archives as the other party.
-#include "tests/support/temp_dir.h"
+#include "tests/cli/cli_fixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,34 +22,6 @@ using tessaro::testing::TempDir;
 
 const fs::path kExamples = fs::path(TESSARO_SOURCE_DIR) / "examples";
 const fs::path kTestZips = fs::path(TESSARO_SHARED_TESTDATA) / "zip";
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& arg) {
-    std::string q = "'";
-    for (const char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class CliTest : public ::testing::Test {
-protected:
-    TempDir dir;
-
-    Outcome cli(const std::vector<std::string>& args) const { return shell(quoted(TESSARO_CLI), args); }
-
-    Outcome shell(const std::string& program, const std::vector<std::string>& args) const {
-        std::string command = program;
-        for (const auto& arg : args) command += " " + quoted(arg);
-        const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-        const int raw = std::system((command + " >" + quoted(out) + " 2>" + quoted(err) + " </dev/null").c_str());
-        const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        return {status, readBytes(out), readBytes(err)};
-    }
-};
 
 TEST_F(CliTest, LookupFoundAndNotFound) {
     const std::string declaration = (kExamples / "declaration.xml").string();
