@@ -15,8 +15,8 @@ rm -rf "$out" && mkdir -p "$out"
 
 echo "== lookup of case 04/123 in examples/declaration.xml"
 "$cli" lookup --fee-xml examples/declaration.xml 04 123
-echo "== cabinet of examples/records"
-"$cli" cab "$out/EMR.CAB" examples/records
+echo "== cabinet of examples/records/04-123"
+"$cli" cab "$out/EMR.CAB" examples/records/04-123
 "$cli" list "$out/EMR.CAB"
 echo "== package"
 "$cli" zip "$out/package.zip" "$out/EMR.CAB" examples/declaration.xml

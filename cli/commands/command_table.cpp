@@ -38,6 +38,16 @@ std::span<const Command> allCommands() {
          "cabinet), uncompressed size, CRC-32 (empty in a cabinet), date and time,\n"
          "attributes (D folder, R read-only, H hidden, S system, A archive).\n",
          runList},
+        {"check", "check upload packages as the insurer will read them",
+         "usage: tessaro-cli check PACKAGE.zip...\n\n"
+         "Checks each package: the ZIP reads with every CRC right; its entries are the\n"
+         "cabinets (ATT, EMR, DCF, in that order, each at most once) and then the feereview\n"
+         "document, named by the naming rules with hospital code, date and sequence number\n"
+         "agreeing; every cabinet reads with valid checksums; the document is Big5,\n"
+         "well-formed XML with its values in their formats; and its file entries match the\n"
+         "files in the cabinets one to one. Prints one line per problem, prefixed with the\n"
+         "package's name; exit status 0 when there is none, 1 otherwise.\n",
+         runCheck},
     };
     return kCommands;
 }

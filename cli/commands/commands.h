@@ -12,6 +12,7 @@ int runZip(CommandContext& context);
 int runExtract(CommandContext& context);
 int runCab(CommandContext& context);
 int runList(CommandContext& context);
+int runCheck(CommandContext& context);
 
 // Every subcommand, in the order the overall help lists them.
 std::span<const Command> allCommands();

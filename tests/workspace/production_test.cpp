@@ -3,6 +3,7 @@
 // and by unzip, 7zz and cabextract everywhere.
 #include "app/workspace/handler_boundary.h"
 #include "platform/code_page.h"
+#include "production/package_check.h"
 #include "production/roc_dates.h"
 #include "tests/support/peer_tools.h"
 #include "tests/workspace/workspace_fixture.h"
@@ -78,8 +79,10 @@ protected:
         return names;
     }
 
-    // Unpacks a package and its cabinets with unzip and cabextract: every file, by name.
+    // Unpacks a package and its cabinets with unzip and cabextract: every file, by name. The
+    // package checker must find nothing wrong with it either.
     std::map<std::string, std::string> unpack(const fs::path& package) {
+        EXPECT_THAT(production::checkPackage(package), IsEmpty());
         const fs::path into = dir / ("unpacked-" + package.stem().string());
         fs::create_directories(into);
         EXPECT_EQ(peers::unzipInto(package, into), "");
