@@ -16,6 +16,9 @@ EditorTable::EditorTable(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves the input focus from control to control (leaving a serial box), not from
+    // cell to cell.
+    setTabKeyNavigation(false);
     setShowGrid(true);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
@@ -101,6 +104,12 @@ void EditorTable::showSelection(std::optional<std::size_t> row) {
         return;
     }
     selectionModel()->select(model_->index(*wanted, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+// Home and End go to the first and last row, as in a list, not to the row's first and last cell.
+QModelIndex EditorTable::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action == MoveHome || action == MoveEnd) modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
 }
 
 void EditorTable::scrollContentsBy(int dx, int dy) {

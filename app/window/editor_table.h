@@ -56,6 +56,7 @@ protected:
     // Shows `model`, which the subclass owns.
     void setRowModel(RowTableModel& model);
 
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;

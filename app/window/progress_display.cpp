@@ -29,9 +29,9 @@ void ProgressDisplay::begin() {
     fileText_.clear();
     note_.clear();
     note_.hide();
+    show();
     bar_.setRange(0, 1);
     bar_.setValue(0);
-    show();
 }
 
 void ProgressDisplay::report(const Progress& progress) {

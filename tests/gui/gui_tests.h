@@ -1,0 +1,28 @@
+// The window's test classes, each made by its factory (defined in its own file).
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace tessaro::testing {
+
+std::unique_ptr<QObject> makeCaseListTest();
+std::unique_ptr<QObject> makeAttachmentListTest();
+std::unique_ptr<QObject> makePanelTest();
+std::unique_ptr<QObject> makeFlowTest();
+
+using GuiTestClass = std::pair<const char*, std::function<std::unique_ptr<QObject>()>>;
+
+inline const std::vector<GuiTestClass>& guiTestClasses() {
+    static const std::vector<GuiTestClass> classes = {{"CaseListTest", makeCaseListTest},
+                                                      {"AttachmentListTest", makeAttachmentListTest},
+                                                      {"PanelTest", makePanelTest},
+                                                      {"FlowTest", makeFlowTest}};
+    return classes;
+}
+
+}  // namespace tessaro::testing
