@@ -35,14 +35,14 @@ void ProgressDisplay::begin() {
 }
 
 void ProgressDisplay::report(const Progress& progress) {
-    // The bar counts whole cases; a case's files move the text only.
     const int total = static_cast<int>(std::min<std::size_t>(progress.total, INT_MAX));
     const int current = static_cast<int>(std::min<std::size_t>(progress.current, INT_MAX));
-    bar_.setRange(0, std::max(total, 1));
-    bar_.setValue(std::clamp(current > 0 ? current - 1 : 0, 0, std::max(total, 1)));
     caseText_.setText(QStringLiteral("第 %1 筆 / 共 %2 筆").arg(current).arg(total));
     file_ = qtText(progress.file);
     showFile();
+    // The bar moves by cases, up to the one being worked on; its files move the text only.
+    bar_.setRange(0, std::max(total, 1));
+    bar_.setValue(std::clamp(current, 0, std::max(total, 1)));
 }
 
 void ProgressDisplay::setNote(const QString& note) {

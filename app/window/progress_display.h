@@ -1,5 +1,6 @@
 // The progress display of a long operation (a production run, an import): "第 n 筆 / 共 N
-// 筆", the file being worked on, and a bar. Shown only while the operation runs.
+// 筆", the file being worked on, and a bar of the cases reached. Shown only while the
+// operation runs.
 #pragma once
 
 #include "platform/user_port.h"

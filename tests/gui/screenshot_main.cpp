@@ -1,6 +1,9 @@
 // Makes a picture of the window with a filled case list and attachment list, for the README:
 // the example fee declaration opened, three cases entered and looked up, their record files
-// attached, the packages made, the first case selected. Usage: gui_screenshot OUTPUT.png
+// attached, the packages made, the first case selected.
+// Usage: gui_screenshot OUTPUT.png [RUNNING.png]
+// RUNNING.png, when given, pictures the window at the end of the production run, as its
+// closing message appears: the progress display shown, the controls disabled.
 #include "app/window/app_icon.h"
 #include "app/window/main_window.h"
 #include "app/window/window_fonts.h"
@@ -16,8 +19,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [RUNNING.png]\n");
         return 2;
     }
     QApplication::setWindowIcon(tessaro::window::applicationIcon());
@@ -76,6 +79,8 @@ int main(int argc, char* argv[]) {
         driver.click(*driver.fileButton(attachmentRow));
         ++attachmentRow;
     }
+    if (argc == 3)
+        dialogs.onMessage = [&](const QString&) { window.grab().save(QString::fromLocal8Bit(argv[2]), "PNG"); };
     driver.click(panel.CmakeAudit);
     driver.clickCase(0);
     QApplication::processEvents();
