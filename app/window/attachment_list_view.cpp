@@ -47,10 +47,12 @@ std::vector<EditorTable::Editor> AttachmentListView::createEditors(int row, std:
 
     auto kind = chooser(viewport(), workspace::kAttachmentKinds, record.kind);
     kind->setGeometry(kListLeft, rowTop - 1, w1 - 2, rowHeight - 2);
+    passWheelToList(*kind);
     connect(kind.get(), &QComboBox::activated, this, [this, rowId](int item) { emit kindChosen(rowId.value, item); });
 
     auto contentClass = chooser(viewport(), workspace::kContentClassLabels, record.contentClass);
     contentClass->setGeometry(kListLeft + w1, rowTop - 1, w2 - 2, rowHeight - 2);
+    passWheelToList(*contentClass);
     connect(contentClass.get(), &QComboBox::activated, this,
             [this, rowId](int item) { emit classChosen(rowId.value, item); });
 

@@ -37,6 +37,7 @@ std::vector<EditorTable::Editor> CaseListView::createEditors(int row, std::uint6
     for (const std::string& code : workspace_.values().D1strings) category->addItem(qtText(code));
     category->setCurrentIndex(record.category ? static_cast<int>(*record.category) : -1);
     category->setGeometry(kListLeft, rowTop - 1, w1 - 10, rowHeight - 2);
+    passWheelToList(*category);
     connect(category.get(), &QComboBox::activated, this,
             [this, rowId](int item) { emit categoryChosen(rowId.value, item); });
 

@@ -1,6 +1,9 @@
 #include "app/window/editor_table.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 
@@ -68,8 +71,19 @@ void EditorTable::placeEditors() {
         if (shown.count(id)) continue;
         const auto found = editors_.find(id);
         if (found == editors_.end()) continue;
-        for (const Editor& editor : found->second)
-            if (!editor->hasFocus()) editor->hide();
+        // An editor with the focus stays shown, at its row's place outside the viewport, and is
+        // looked at again once the focus has gone.
+        const auto row = model_->rowOf(id);
+        bool focused = false;
+        for (const Editor& editor : found->second) {
+            if (editor->hasFocus() && row) {
+                focused = true;
+                editor->move(editor->x(), rowViewportPosition(*row) - 1);
+            } else {
+                editor->hide();
+            }
+        }
+        if (focused) shown.insert(id);
     }
     shown_ = std::move(shown);
 }
@@ -104,6 +118,24 @@ void EditorTable::showSelection(std::optional<std::size_t> row) {
         return;
     }
     selectionModel()->select(model_->index(*wanted, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void EditorTable::passWheelToList(QWidget& editor) { editor.installEventFilter(this); }
+
+bool EditorTable::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && watched->isWidgetType() && !static_cast<QWidget*>(watched)->hasFocus()) {
+        // Scrolled here rather than passed on: Qt would hand a passed-on wheel event back to
+        // the widget it began at. A notch (120) moves the lines the desktop sets; the rest of
+        // finer wheels is kept for the next turn.
+        QScrollBar& bar = *verticalScrollBar();
+        wheelRest_ += static_cast<QWheelEvent*>(event)->angleDelta().y() / 120.0 * QApplication::wheelScrollLines() *
+                      bar.singleStep();
+        const int lines = static_cast<int>(wheelRest_);
+        wheelRest_ -= lines;
+        bar.setValue(bar.value() - lines);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 // Home and End go to the first and last row, as in a list, not to the row's first and last cell.

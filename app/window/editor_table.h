@@ -4,11 +4,11 @@
 // Editors are made lazily: placeEditors() visits only the rows on screen, creates the editors
 // of those that have none (the subclass makes them, bound to the row's id) and moves the
 // others to their row. A list of any length therefore has editors only for rows that have been
-// on screen. Editors of rows that leave the screen are hidden until their row comes back
-// (the one holding the input focus is left where it is, so scrolling never takes the focus
-// from it). dropEditors() hides the editors of removed rows for good and lets Qt delete them
-// once the current event is done; their signals are blocked first, so a dropped editor never
-// acts again.
+// on screen. Editors of rows that leave the screen are hidden until their row comes back; the
+// one holding the input focus only moves with its row, out of sight, so scrolling never takes
+// the focus from it. dropEditors() hides the editors of removed rows for good and lets Qt
+// delete them once the current event is done; their signals are blocked first, so a dropped
+// editor never acts again.
 #pragma once
 
 #include "app/window/row_table_model.h"
@@ -49,6 +49,12 @@ protected:
     };
     using Editor = std::unique_ptr<QWidget, DeleteLater>;
 
+    // Lets the mouse wheel over `editor` scroll the list unless the editor has the input focus:
+    // turning the wheel over the list must not pick another item in a drop-down under the
+    // pointer (which would start a lookup), as it does not on Windows.
+    void passWheelToList(QWidget& editor);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     // Makes the editors of row `row` (id `id`) at their places over the row, whose top and
     // height in the viewport are given; nothing when the row cannot have them now.
     virtual std::vector<Editor> createEditors(int row, std::uint64_t id, int rowTop, int rowHeight) = 0;
@@ -66,6 +72,7 @@ private:
     std::unordered_map<std::uint64_t, std::vector<Editor>> editors_;
     std::unordered_set<std::uint64_t> shown_;
     bool creationAllowed_ = true;
+    double wheelRest_ = 0;  // wheel turned over editors, not yet a whole line
 };
 
 }  // namespace tessaro::window

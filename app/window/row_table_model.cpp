@@ -1,5 +1,6 @@
 #include "app/window/row_table_model.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <utility>
 
@@ -27,6 +28,12 @@ QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= headers_.size())
         return {};
     return headers_[section];
+}
+
+std::optional<int> RowTableModel::rowOf(std::uint64_t id) const {
+    const auto found = std::find(ids_.begin(), ids_.end(), id);
+    if (found == ids_.end()) return std::nullopt;
+    return static_cast<int>(found - ids_.begin());
 }
 
 void RowTableModel::sync(const std::vector<std::uint64_t>& ids) {

@@ -31,6 +31,7 @@ public:
     // has every cell read again.
     void sync(const std::vector<std::uint64_t>& ids);
     std::uint64_t idAt(int row) const { return ids_.at(static_cast<std::size_t>(row)); }
+    std::optional<int> rowOf(std::uint64_t id) const;
 
 protected:
     // The text of cell `column` of the list's row `row`, if that row is the one with `id`.

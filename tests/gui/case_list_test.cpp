@@ -5,6 +5,7 @@
 #include "tests/gui/gui_tests.h"
 
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace tessaro::testing {
 namespace {
@@ -23,7 +24,8 @@ class CaseListTest : public QObject {
     std::size_t rows() { return f->workspace().cases().size(); }
 
     // Every row on screen shows its own editors, one pixel above the row's top; no other
-    // row's editors are visible, but for one holding the input focus, left where it was.
+    // row's editors are visible, but for one holding the input focus, kept at its row's place
+    // out of sight.
     void checkEditorsOverTheirRows() {
         const int first = list().rowAt(0);
         int last = list().rowAt(list().viewport()->height() - 1);
@@ -32,8 +34,10 @@ class CaseListTest : public QObject {
             const auto editors = list().editorsOf(idOf(static_cast<std::size_t>(row)));
             const bool onScreen = first >= 0 && row >= first && row <= last;
             if (!onScreen) {
-                for (QWidget* editor : editors)
+                for (QWidget* editor : editors) {
                     QVERIFY2(!editor->isVisible() || editor->hasFocus(), qPrintable(QString::number(row)));
+                    if (editor->isVisible()) QCOMPARE(editor->y(), list().rowViewportPosition(row) - 1);
+                }
                 continue;
             }
             QCOMPARE(editors.size(), 2u);
@@ -130,6 +134,17 @@ private slots:
         QCOMPARE(f->cell(rows() - 1, kNameCell), "");  // no category yet: emptied, no message
         WindowDriver::choose(*f->driver().categoryEditor(rows() - 1), QStringLiteral("04"));
         QCOMPARE(f->cell(rows() - 1, kNameCell), "N60");
+
+        // The wheel over a drop-down without the focus scrolls the list and picks nothing.
+        QComboBox* bottom = f->driver().categoryEditor(rows() - 2);
+        f->panel().Cadd.setFocus(Qt::OtherFocusReason);
+        const int scrolled = list().verticalScrollBar()->value();
+        QWheelEvent wheel(QPointF(5, 5), bottom->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bottom, &wheel);
+        QVERIFY(list().verticalScrollBar()->value() < scrolled);
+        QCOMPARE(bottom->currentIndex(), -1);
+        checkEditorsOverTheirRows();
 
         // Back at the top the first rows show their own editors again.
         list().verticalScrollBar()->setValue(0);

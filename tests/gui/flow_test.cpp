@@ -192,6 +192,8 @@ private slots:
         f->dialogs.onMessage = [&](const QString&) {
             QVERIFY(f->window().handlerRunning());
             closedDuringRun = f->window().close();
+            f->driver().click(f->panel().Cadd);  // no input reaches the run
+            QCOMPARE(f->workspace().cases().size(), 2u);
             QVERIFY(f->window().isVisible());
             QVERIFY(!f->window().caseList().isEnabled());
         };
