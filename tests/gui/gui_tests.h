@@ -14,6 +14,7 @@ std::unique_ptr<QObject> makeCaseListTest();
 std::unique_ptr<QObject> makeAttachmentListTest();
 std::unique_ptr<QObject> makePanelTest();
 std::unique_ptr<QObject> makeFlowTest();
+std::unique_ptr<QObject> makeQtDialogsTest();
 
 using GuiTestClass = std::pair<const char*, std::function<std::unique_ptr<QObject>()>>;
 
@@ -21,7 +22,8 @@ inline const std::vector<GuiTestClass>& guiTestClasses() {
     static const std::vector<GuiTestClass> classes = {{"CaseListTest", makeCaseListTest},
                                                       {"AttachmentListTest", makeAttachmentListTest},
                                                       {"PanelTest", makePanelTest},
-                                                      {"FlowTest", makeFlowTest}};
+                                                      {"FlowTest", makeFlowTest},
+                                                      {"QtDialogsTest", makeQtDialogsTest}};
     return classes;
 }
 
