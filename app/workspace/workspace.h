@@ -109,6 +109,13 @@ public:
     // Called with each package's full path as soon as it is written.
     void setOnPackageWritten(std::function<void(const std::filesystem::path&)> listener);
 
+    // ---- Setting tables and import ------------------------------------------------------
+    // Saves the case list as a setting table (setting_table_handlers.cpp).
+    void CsaveSettingClick();
+    // Replaces the case list with the cases of a setting table or sampling file, plain or
+    // in a .zip (import_handlers.cpp).
+    void CimportFileClick();
+
 private:
     class RunRows;
 

@@ -17,7 +17,8 @@ std::span<const Command> allCommands() {
          "Adds the files to ARCHIVE (created when missing, freshened when present) with the\n"
          "production run's settings: bare names, Deflate at the normal preset or stored when\n"
          "that does not pay, an entry of the same name replaced only when date, time or size\n"
-         "differ. Exit status 1 when a file could not be added.\n",
+         "differ. Each FILE is one file, its name taken literally (no wildcards). Exit status 1\n"
+         "when a file could not be added; a new ARCHIVE that received nothing is removed.\n",
          runZip},
         {"extract", "extract every entry of a ZIP archive",
          "usage: tessaro-cli extract ARCHIVE DIR\n\n"
@@ -30,7 +31,8 @@ std::span<const Command> allCommands() {
          "usage: tessaro-cli cab CABINET FOLDER\n\n"
          "Packs the files directly inside FOLDER (no sub-folders; names beginning with \".\"\n"
          "are skipped) into one MSZIP cabinet CABINET, as the production run does.\n"
-         "Exit status 1 with the error's text when a file or the cabinet fails.\n",
+         "Exit status 1 when a file or the cabinet fails (each error names its file), and\n"
+         "when FOLDER cannot be listed or holds no file to pack (no cabinet is written).\n",
          runCab},
         {"list", "list the entries of a ZIP archive or a cabinet",
          "usage: tessaro-cli list ARCHIVE\n\n"
