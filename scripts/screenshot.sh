@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes a picture of the window with a filled case list and attachment list, on Qt's offscreen
-# platform (no display needed): the bundled example's fee declaration opened, three of its
-# cases entered and looked up, their record files attached, the packages made.
+# platform (no display needed): the bundled example's setting table imported (its fee
+# declaration and record files), the packages made, the first case selected.
 #
 # Usage: scripts/screenshot.sh [OUTPUT.png [SCALE [RUNNING.png]]]
 #   OUTPUT.png   the picture (default docs/window.png)

@@ -4,7 +4,6 @@
 #include "app/window/window_fonts.h"
 #include "app/window/window_texts.h"
 #include "app/workspace/handler_boundary.h"
-#include "platform/error_report.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -12,7 +11,6 @@
 #include <QItemSelectionModel>
 #include <QScreen>
 
-#include <exception>
 #include <optional>
 #include <utility>
 
@@ -129,6 +127,10 @@ void TFVPNTessaro::wireEvents() {
     press(panel_.CattAdd, &workspace::Workspace::CattAddClick);
     press(panel_.CattDel, &workspace::Workspace::CattDelClick);
     press(panel_.CopenXMLfile, &workspace::Workspace::CopenXMLfileClick);
+    press(panel_.CsaveSetting, &workspace::Workspace::CsaveSettingClick);
+    // The two long operations.
+    connect(&panel_.CimportFile, &QPushButton::clicked, this,
+            [this] { forwardLong([this] { workspace_.CimportFileClick(); }); });
     connect(&panel_.CmakeAudit, &QPushButton::clicked, this,
             [this] { forwardLong([this] { workspace_.CmakeAuditClick(); }); });
     wireCaseList();
@@ -197,13 +199,7 @@ void TFVPNTessaro::forward(const std::function<void()>& handler) {
     handlerRunning_ = true;
     caseList_.setEditorCreation(false);
     panel_.CattList.setEditorCreation(false);
-    try {
-        workspace::runHandler(port_, handler);
-    } catch (const std::exception& error) {
-        // Not one of the program's own errors (a file-system or memory failure): reported
-        // like one rather than ending the program with the clerk's work.
-        reportError(port_, error.what());
-    }
+    workspace::runHandler(port_, handler);
     handlerRunning_ = false;
     caseList_.setEditorCreation(true);
     panel_.CattList.setEditorCreation(true);

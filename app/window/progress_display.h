@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QElapsedTimer>
 #include <QProgressBar>
 
 namespace tessaro::window {
@@ -38,6 +39,7 @@ private:
     QProgressBar bar_;
     QLabel note_;
     QString file_;
+    QElapsedTimer sincePaint_;
 };
 
 }  // namespace tessaro::window

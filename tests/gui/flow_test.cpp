@@ -69,24 +69,59 @@ class FlowTest : public QObject {
         std::string category, serial, attachments, idNumber;
     };
 
-    std::vector<Entered> enterCases() {
+    // The lines of a Big5 setting table.
+    static std::string settingTable(const std::vector<std::string>& lines) {
+        std::string text;
+        for (const std::string& line : lines) text += line + "\r\n";
+        return platform::encodeCodePage(text);
+    }
+
+    // Imports a setting table through "匯入抽審明細檔" and its dialog; checks the window
+    // took no input and showed its progress while the import ran.
+    void importTable(const fs::path& table) {
+        f->dialogs.openAnswers.push_back(table);
+        bool checked = false;
+        f->dialogs.onMessage = [&](const QString& text) {
+            if (text != QStringLiteral("匯入完成")) return;
+            checked = true;
+            QVERIFY(f->window().handlerRunning());
+            QVERIFY(!f->panel().isEnabled());
+            QVERIFY(!f->window().caseList().isEnabled());
+            QVERIFY(f->window().progress().isVisible());
+            QCOMPARE(f->window().progress().bar().value(), f->window().progress().bar().maximum());
+        };
+        f->driver().click(f->panel().CimportFile);
+        f->dialogs.onMessage = nullptr;
+        QVERIFY(checked);
+        QVERIFY(f->panel().isEnabled());
+        QVERIFY(f->window().caseList().isEnabled());
+        QVERIFY(!f->window().progress().isVisible());
+    }
+
+    // The month's cases: the fee declaration opened, the cases imported from a setting
+    // table, the record files attached in the window.
+    void enterCases(std::vector<Entered>& entered) {
         const auto dicom = f->write("records/04-123/DICOMDIR", std::string(420, 'd'));
         const auto chart = f->write("records/04-123/chart1.pdf", std::string(13000, 'p'));
         const auto emr = f->write("records/A1-7/emr-visit.xml", "<emr>visit</emr>");
         const auto report = f->write("records/A1-7/檢驗報告.pdf", std::string(4000, 'r'));
-        f->openDeclaration(kDeclared);
-        f->addCases(2);
-        const std::pair<const char*, const char*> keys[] = {{"04", "123"}, {"A1", "7"}};
-        for (std::size_t row = 0; row < 2; ++row) {
-            WindowDriver::choose(*f->driver().categoryEditor(row), QString::fromUtf8(keys[row].first));
-            f->driver().typeSerial(row, QString::fromUtf8(keys[row].second), true);
-        }
+        const fs::path declaration = f->openDeclaration(kDeclared);
+        importTable(f->write("cases.txt", settingTable({declaration.string(), "04,123,", "A1,7,"})));
+        if (QTest::currentTestFailed()) return;
+        QCOMPARE(f->dialogs.openRequests.back().filter, "設定表或健保署抽審檔(txt;csv;zip)|*.txt;*.csv;*.zip");
+        QCOMPARE(f->dialogs.messages, QStringList{QStringLiteral("匯入完成")});
+        f->dialogs.messages.clear();
+        // Imported rows have their editors with the imported values.
+        QCOMPARE(f->workspace().cases().size(), 2u);
+        QCOMPARE(f->driver().serialEditor(0)->text(), QStringLiteral("123"));
+        QCOMPARE(f->driver().categoryEditor(1)->currentText(), QStringLiteral("A1"));
+        QCOMPARE(f->cell(1, workspace::kNameCell), "王大同");
+
         attach(0, {{"DCF", "B:影像報告", dicom}, {"ATT", "A:病歷本文", chart}});
         attach(1, {{"EMR", "A:病歷本文", emr}, {"ATT", "C:非影像報告", report}});
-        std::vector<Entered> entered;
         for (std::size_t row = 0; row < 2; ++row)
-            entered.push_back({keys[row].first, keys[row].second, f->cell(row, kAttachmentCell), f->cell(row, workspace::kIdCell)});
-        return entered;
+            entered.push_back({f->workspace().caseCategory(row), f->workspace().caseSerialText(row),
+                               f->cell(row, kAttachmentCell), f->cell(row, workspace::kIdCell)});
     }
 
     struct Attachment {
@@ -135,7 +170,9 @@ private slots:
     void cleanup() { f.reset(); }
 
     void aMonthsWorkGivesThePackagesTheWorkspaceWrites() {
-        const std::vector<Entered> entered = enterCases();
+        std::vector<Entered> entered;
+        enterCases(entered);
+        QVERIFY(!entered.empty());
         QVERIFY(f->dialogs.messages.isEmpty());
         QCOMPARE(f->cell(0, workspace::kNameCell), "陳小明");
 
@@ -185,8 +222,36 @@ private slots:
         }
     }
 
+    void aSavedTableImportsAgainToTheSameCases() {
+        std::vector<Entered> entered;
+        enterCases(entered);
+        QVERIFY(!entered.empty());
+        const fs::path saved = f->folder() / "saved" / "1130911.txt";
+        fs::create_directories(saved.parent_path());
+        f->dialogs.saveAnswers.push_back(saved);
+        f->driver().click(f->panel().CsaveSetting);
+        QCOMPARE(f->dialogs.saveRequests.size(), 1u);
+        QCOMPARE(f->dialogs.saveRequests[0].fileName, "1130911");
+        QCOMPARE(f->dialogs.saveRequests[0].filter, "設定表(*.txt)|*.txt");
+        QCOMPARE(f->dialogs.saveRequests[0].initialDir, f->folder().string() + "/");
+        QCOMPARE(readBytes(saved), settingTable({(f->folder() / "fee.xml").string(),
+                                                 "04,123," + entered[0].attachments, "A1,7," + entered[1].attachments}));
+
+        f->driver().click(f->panel().Cadd);
+        QCOMPARE(f->workspace().cases().size(), 3u);
+        importTable(saved);
+        QCOMPARE(f->workspace().cases().size(), 2u);
+        for (std::size_t row = 0; row < 2; ++row) {
+            QCOMPARE(f->cell(row, kAttachmentCell), entered[row].attachments);
+            QCOMPARE(f->cell(row, workspace::kIdCell), entered[row].idNumber);
+        }
+        QCOMPARE(f->window().caseList().rowsWithEditors(), 2u);
+    }
+
     void closingDuringARunWaitsForItsEnd() {
-        enterCases();
+        std::vector<Entered> entered;
+        enterCases(entered);
+        QVERIFY(!entered.empty());
         f->workspace().cases()[1].cells[kAttachmentCell] = "";  // the run stops at it with a message
         bool closedDuringRun = true;
         f->dialogs.onMessage = [&](const QString&) {
@@ -207,7 +272,9 @@ private slots:
     }
 
     void anErrorEndsTheRunAndGivesTheControlsBack() {
-        enterCases();
+        std::vector<Entered> entered;
+        enterCases(entered);
+        QVERIFY(!entered.empty());
         // The output folder's name is taken by a file: the run cannot make its folder.
         f->write("Upload/11309", "not a folder");
         f->driver().click(f->panel().CmakeAudit);
