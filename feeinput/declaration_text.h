@@ -11,10 +11,17 @@
 // very result of searching the decoded text. A UTF-8 file (with its mark) is searched as it
 // is, after the same strict check ReadAllText makes; a UTF-16 file is decoded first.
 //
+// The file is mapped rather than read where that is safe (platform/file_bytes.h), so a
+// lookup costs about one search over the file; the bytes stay valid while any copy of the
+// text lives.
+//
 // A needle with non-ASCII characters loses that guarantee; searches for one run over
 // decoded() instead.
 #pragma once
 
+#include "platform/file_bytes.h"
+
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,7 +37,7 @@ public:
     static DeclarationText fromFileBytes(std::string bytes);
 
     // What the tag searches run over.
-    std::string_view searchText() const { return std::string_view(storage_).substr(offset_); }
+    std::string_view searchText() const { return storage_->view().substr(offset_); }
     // A value found in searchText(), as UTF-8 text.
     std::string decode(std::string_view value) const;
     // True when searchText() holds the raw code page 950 bytes of a file without a mark.
@@ -39,10 +46,13 @@ public:
     DeclarationText decoded() const;
 
 private:
-    DeclarationText(std::string storage, std::size_t offset, bool rawCodePage)
-        : storage_(std::move(storage)), offset_(offset), rawCodePage_(rawCodePage) {}
+    DeclarationText(platform::FileBytes storage, std::size_t offset, bool rawCodePage)
+        : storage_(std::make_shared<const platform::FileBytes>(std::move(storage))),
+          offset_(offset),
+          rawCodePage_(rawCodePage) {}
+    static DeclarationText fromBytes(platform::FileBytes bytes);
 
-    std::string storage_;
+    std::shared_ptr<const platform::FileBytes> storage_;  // shared by copies: never changed
     std::size_t offset_;  // a UTF-8 mark is skipped in place rather than copying the file
     bool rawCodePage_;
 };

@@ -31,6 +31,11 @@ std::string readCheckedFileBytes(const std::string& path) {
     return platform::readFileBytes(platform::pathFromUtf8(path));
 }
 
+platform::FileBytes loadCheckedFile(const std::string& path) {
+    checkPath(path);
+    return platform::FileBytes::load(path);
+}
+
 std::string ReadAllText(const std::string& path) { return decodeText(readCheckedFileBytes(path)); }
 
 LineList LoadFromFile(const std::filesystem::path& path) { return splitLines(decodeText(platform::readFileBytes(path))); }

@@ -5,6 +5,8 @@
 // document (written as lines, always in code page 950 with CR LF after every line).
 #pragma once
 
+#include "platform/file_bytes.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,6 +20,9 @@ using LineList = std::vector<std::string>;
 // that order, each with its own error text), then reads the file's raw bytes. Used by
 // ReadAllText and by searches that work on the undecoded bytes.
 std::string readCheckedFileBytes(const std::string& path);
+
+// The same checks, then the file's bytes mapped where that is safe (platform/file_bytes.h).
+platform::FileBytes loadCheckedFile(const std::string& path);
 
 // The whole file as one text, decoded by its byte-order mark; line breaks unchanged.
 std::string ReadAllText(const std::string& path);

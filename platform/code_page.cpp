@@ -18,6 +18,9 @@
 #include <unicode/utf16.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -58,7 +61,8 @@ void substituteReplacementChar(const void*, UConverterToUnicodeArgs* args, const
     ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, err);
 }
 
-// UTF-8 -> UTF-16 with U+FFFD for malformed input.
+// UTF-8 -> UTF-16 with U+FFFD for malformed input. For names and pieces of text only: the
+// lengths are 32-bit.
 std::u16string toUtf16(std::string_view text) {
     std::u16string out(text.size() + 1, u'\0');
     int32_t length = 0;
@@ -70,16 +74,67 @@ std::u16string toUtf16(std::string_view text) {
     return out;
 }
 
-std::string toUtf8(std::u16string_view text) {
-    std::string out(text.size() * 3 + 1, '\0');
-    int32_t length = 0;
-    UErrorCode err = U_ZERO_ERROR;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length,
-                       reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), 0xFFFD,
-                       nullptr, &err);
-    if (U_FAILURE(err)) throw std::runtime_error("UTF-16 to UTF-8 conversion failed");
-    out.resize(static_cast<size_t>(length));
-    return out;
+// ---- Pieces ----
+//
+// The converter counts lengths in 32 bits, and a whole file converted at once needs a UTF-16
+// copy twice its size. Text is therefore handed to the converter in pieces of at most
+// kPiece bytes, the converter keeping its state (a lead byte waiting for its trail byte) from
+// one piece to the next, so any size converts in fixed memory besides the result.
+constexpr size_t kPiece = size_t{1} << 16;
+static_assert(kPiece * 4 + 4 < size_t{INT32_MAX}, "a piece's converted length must fit the converter's lengths");
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Appends UTF-16 units as UTF-8; a high surrogate waits for its partner in the next piece, and
+// an unpaired surrogate becomes U+FFFD.
+class Utf8Appender {
+public:
+    explicit Utf8Appender(std::string& out) : out_(out) {}
+    void add(std::u16string_view units) {
+        for (const char16_t unit : units) {
+            if (high_ != 0 && unit >= 0xDC00 && unit <= 0xDFFF) {
+                appendUtf8(out_, 0x10000 + ((char32_t{high_} - 0xD800) << 10) + (unit - 0xDC00));
+                high_ = 0;
+                continue;
+            }
+            finish();
+            if (unit >= 0xD800 && unit <= 0xDBFF) high_ = unit;
+            else appendUtf8(out_, unit >= 0xDC00 && unit <= 0xDFFF ? kSubstituteChar : char32_t{unit});
+        }
+    }
+    void finish() {
+        if (high_ != 0) appendUtf8(out_, kSubstituteChar);
+        high_ = 0;
+    }
+
+private:
+    std::string& out_;
+    char16_t high_ = 0;
+};
+
+// The length of the next piece of UTF-8 `text`: at most kPiece bytes, never ending inside a
+// character (a piece ends before a lead or single byte).
+size_t utf8PieceLength(std::string_view text) {
+    if (text.size() <= kPiece) return text.size();
+    size_t length = kPiece;
+    while (length > kPiece - 3 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+    return length;
 }
 
 }  // namespace
@@ -89,14 +144,25 @@ std::string decodeCodePage(std::string_view bytes, CodePage codePage) {
     Converter conv = openConverter(codePage);
     UErrorCode err = U_ZERO_ERROR;
     ucnv_setToUCallBack(conv.get(), substituteReplacementChar, nullptr, nullptr, nullptr, &err);
-    // Every byte yields at most one UTF-16 unit, except in multi-unit mappings (<= 2 per byte).
-    std::u16string wide(bytes.size() * 2 + 2, u'\0');
-    const int32_t length =
-        ucnv_toUChars(conv.get(), reinterpret_cast<UChar*>(wide.data()), static_cast<int32_t>(wide.size()),
-                      bytes.data(), static_cast<int32_t>(bytes.size()), &err);
-    if (U_FAILURE(err)) throw std::runtime_error("code page decoding failed");
-    wide.resize(static_cast<size_t>(length));
-    return toUtf8(wide);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);  // a two-byte character takes three bytes in UTF-8
+    Utf8Appender appender(out);
+    std::vector<UChar> units(kPiece);
+    const char* source = bytes.data();
+    const char* const end = bytes.data() + bytes.size();
+    while (source != end) {
+        const char* const pieceEnd = source + std::min<size_t>(static_cast<size_t>(end - source), kPiece);
+        do {
+            err = U_ZERO_ERROR;
+            UChar* target = units.data();
+            ucnv_toUnicode(conv.get(), &target, units.data() + units.size(), &source, pieceEnd, nullptr,
+                           pieceEnd == end, &err);
+            appender.add({reinterpret_cast<const char16_t*>(units.data()), static_cast<size_t>(target - units.data())});
+        } while (err == U_BUFFER_OVERFLOW_ERROR);
+        if (U_FAILURE(err)) throw std::runtime_error("code page decoding failed");
+    }
+    appender.finish();
+    return out;
 }
 
 namespace {
@@ -145,11 +211,17 @@ std::string encodeCodePage(std::string_view text, CodePage codePage) {
     ucnv_setFallback(conv.get(), true);
     ucnv_setSubstChars(conv.get(), "?", 1, &err);
     std::string out;
-    forEachRun(toUtf16(text), [&](std::u16string_view run, bool ignorable) {
-        const size_t before = out.size();
-        if (!convertRun(conv.get(), run, out)) throw std::runtime_error("code page encoding failed");
-        if (ignorable && out.size() == before) out += '?';
-    });
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const size_t length = utf8PieceLength(text);
+        const std::u16string wide = toUtf16(text.substr(0, length));
+        text.remove_prefix(length);
+        forEachRun(wide, [&](std::u16string_view run, bool ignorable) {
+            const size_t before = out.size();
+            if (!convertRun(conv.get(), run, out)) throw std::runtime_error("code page encoding failed");
+            if (ignorable && out.size() == before) out += '?';
+        });
+    }
     return out;
 }
 

@@ -5,10 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <utility>
-#include <vector>
 
 namespace tessaro::platform {
 
@@ -18,22 +17,53 @@ std::filesystem::path systemTempFolder() {
     return ec ? std::filesystem::path("/tmp") : folder;
 }
 
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+// Six characters of [0-9A-Za-z], as mkstemp puts in place of "XXXXXX".
+std::string randomSuffix(std::random_device& random) {
+    static constexpr char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    std::uniform_int_distribution<size_t> pick(0, sizeof kAlphabet - 2);
+    std::string suffix(6, '0');
+    for (char& c : suffix) c = kAlphabet[pick(random)];
+    return suffix;
+}
+
+}  // namespace
+
 std::optional<TempFile> TempFile::create(const std::filesystem::path& folder, std::string_view prefix,
                                          std::filesystem::path* attempted) {
-    const std::filesystem::path pattern = folder / (std::string(prefix) + "XXXXXX");
-    if (attempted) *attempted = pattern;
-    std::string name = pattern.string();
-    std::vector<char> buffer(name.begin(), name.end());
-    buffer.push_back('\0');
-    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    return TempFile(std::filesystem::path(buffer.data()), fd);
+    if (attempted) *attempted = folder / (std::string(prefix) + "XXXXXX");
+    std::random_device random;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::filesystem::path path = folder / (std::string(prefix) + randomSuffix(random));
+        // Created as any new file is (the umask and a folder's default ACL apply), which tells
+        // the permissions a replacement without a predecessor takes; then private while written.
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return std::nullopt;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+            const int error = errno;
+            ::close(fd);
+            ::unlink(path.c_str());
+            errno = error;
+            return std::nullopt;
+        }
+        return TempFile(path, fd, st.st_mode & 07777);
+    }
+    errno = EEXIST;
+    return std::nullopt;
 }
 
 TempFile::~TempFile() { discard(); }
 
 TempFile::TempFile(TempFile&& other) noexcept
-    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), owned_(std::exchange(other.owned_, false)) {}
+    : path_(std::move(other.path_)),
+      fd_(std::exchange(other.fd_, -1)),
+      owned_(std::exchange(other.owned_, false)),
+      newFileMode_(other.newFileMode_) {}
 
 TempFile& TempFile::operator=(TempFile&& other) noexcept {
     if (this != &other) {
@@ -41,6 +71,7 @@ TempFile& TempFile::operator=(TempFile&& other) noexcept {
         path_ = std::move(other.path_);
         fd_ = std::exchange(other.fd_, -1);
         owned_ = std::exchange(other.owned_, false);
+        newFileMode_ = other.newFileMode_;
     }
     return *this;
 }
@@ -83,9 +114,20 @@ bool TempFile::write(std::span<const std::uint8_t> data) {
 }
 
 bool TempFile::replace(const std::filesystem::path& target, std::string& reason) {
-    // The new file keeps the permissions of the file it replaces; mkostemp made it 0600.
     struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && (old.st_mode & S_IWUSR) == 0) {
+        // rename() would replace it (the folder's permissions decide); Windows, cp and gcab
+        // refuse, and a read-only file says its owner wants it kept.
+        reason = std::strerror(EACCES);
+        errno = EACCES;
+        return false;
+    }
+    if (exists && ::fchown(fd_, old.st_uid, old.st_gid) != 0) {
+        // Only the superuser gives a file away; the group may still be ours to keep.
+        [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid);
+    }
+    const mode_t mode = exists ? (old.st_mode & 07777) : static_cast<mode_t>(newFileMode_);
     if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0 || ::close(std::exchange(fd_, -1)) != 0 ||
         ::rename(path_.c_str(), target.c_str()) != 0) {
         reason = std::strerror(errno);

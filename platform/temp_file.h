@@ -1,8 +1,10 @@
-// Uniquely named scratch files: swap files of the ZIP staging store and the image of a ZIP
-// package before it replaces the package.
+// Uniquely named scratch files: swap files of the ZIP staging store, and the image of a ZIP
+// package or cabinet before it replaces its target.
 //
 // The file is created exclusively (no other process can have chosen the same name) and is
-// removed when the object goes, unless it has been moved over its target by replace().
+// removed when the object goes, unless it has been moved over its target by replace(). It is
+// readable by its owner only while it exists; a replacement takes the permissions of the file
+// it replaces, or those the user gives new files (the umask) when there is none.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +18,11 @@ namespace tessaro::platform {
 
 // The system's folder for temporary files.
 std::filesystem::path systemTempFolder();
+
+// The file that replacing `path` must replace: `path` itself, or the file a symbolic link at
+// `path` finally points to (replacing the link would leave that file stale). The temporary
+// file is made in this file's folder, so the rename stays on one file system.
+std::filesystem::path replacementTarget(const std::filesystem::path& path);
 
 class TempFile {
 public:
@@ -38,17 +45,20 @@ public:
     bool write(std::span<const std::uint8_t> data);
 
     // Flushes the data to the device, closes the file and renames it to `target`, replacing
-    // what is there. On failure `reason` gets the system's text and the file is still
-    // removed by the destructor.
+    // what is there with its permissions and, where the system allows, its owner. A target
+    // that is read-only (its owner may not write) is not replaced, as on Windows. On failure
+    // `reason` gets the system's text and the file is still removed by the destructor.
     bool replace(const std::filesystem::path& target, std::string& reason);
 
 private:
-    TempFile(std::filesystem::path path, int fd) : path_(std::move(path)), fd_(fd) {}
+    TempFile(std::filesystem::path path, int fd, unsigned newFileMode)
+        : path_(std::move(path)), fd_(fd), newFileMode_(newFileMode) {}
     void discard();
 
     std::filesystem::path path_;
     int fd_ = -1;
     bool owned_ = true;
+    unsigned newFileMode_ = 0600;  // the permissions a new file gets from the system
 };
 
 }  // namespace tessaro::platform

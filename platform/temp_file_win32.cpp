@@ -59,7 +59,7 @@ std::optional<TempFile> TempFile::create(const std::filesystem::path& folder, st
             errno = EMFILE;
             return std::nullopt;
         }
-        return TempFile(name, fd);
+        return TempFile(name, fd, 0666);  // Windows has no permission bits of that kind
     }
     errno = EEXIST;
     return std::nullopt;
@@ -68,7 +68,10 @@ std::optional<TempFile> TempFile::create(const std::filesystem::path& folder, st
 TempFile::~TempFile() { discard(); }
 
 TempFile::TempFile(TempFile&& other) noexcept
-    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), owned_(std::exchange(other.owned_, false)) {}
+    : path_(std::move(other.path_)),
+      fd_(std::exchange(other.fd_, -1)),
+      owned_(std::exchange(other.owned_, false)),
+      newFileMode_(other.newFileMode_) {}
 
 TempFile& TempFile::operator=(TempFile&& other) noexcept {
     if (this != &other) {
@@ -76,6 +79,7 @@ TempFile& TempFile::operator=(TempFile&& other) noexcept {
         path_ = std::move(other.path_);
         fd_ = std::exchange(other.fd_, -1);
         owned_ = std::exchange(other.owned_, false);
+        newFileMode_ = other.newFileMode_;
     }
     return *this;
 }

@@ -6,7 +6,6 @@
 #include "platform/path_text.h"
 #include "platform/user_port.h"
 
-#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
@@ -43,13 +42,6 @@ void buildCabinet(const fs::path& folder, const fs::path& cabinet, UserPort& por
     if (!written || builder.LastError() != 0) throw Error(archives::cab::cabErrorText(builder.LastError()));
 }
 
-// True when the writer holds an entry stored under the bare name of `file`.
-bool holdsEntryFor(const archives::TZipWriter& writer, const fs::path& file) {
-    const std::string name = platform::utf8FromPath(file.filename());
-    return std::any_of(writer.entries().begin(), writer.entries().end(),
-                       [&](const archives::ZipEntry& entry) { return entry.name == name; });
-}
-
 // Adds `members` to the package and saves it in one step. An entry that cannot be added is
 // an error of the whole package: the writer's item failure is raised, which stops the save
 // before the package file is replaced.
@@ -62,8 +54,9 @@ void writePackage(const fs::path& package, const std::vector<fs::path>& members,
     try {
         writer.OpenArchive(package);
         for (const fs::path& member : members) {
-            writer.AddFiles(platform::utf8FromPath(member), 0);
-            if (!holdsEntryFor(writer, member)) throw Error("Cannot add file \"" + member.string() + "\" to the package");
+            // Each member is named literally: a program folder with ";", "*" or "?" in its path
+            // must not turn the name into a mask.
+            if (!writer.AddFile(member)) throw Error("Cannot add file \"" + member.string() + "\" to the package");
         }
         writer.Save();
         writer.CloseArchive();

@@ -8,6 +8,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   # libraries
   qt6-base-dev libicu-dev libbz2-dev liblzma-dev libwavpack-dev
+  # a Traditional-Chinese font for the window where Microsoft's fonts are not installed
+  fonts-noto-cjk
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   # independent peers the tests check our archives against

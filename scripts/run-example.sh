@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the main job on the bundled example: the case
-# 04/123 is looked up in the example fee declaration, its record files are packed into a
-# cabinet, and the cabinet goes into a ZIP package, which is then listed and checked.
+# Installs what is missing, builds, and runs the main job on the bundled example: the setting
+# table examples/settings.txt is imported (its cases looked up in examples/declaration.xml),
+# one upload package is made per case with `tessaro-cli make`, and every package is then
+# checked with `tessaro-cli check` as the insurer's side will read it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,14 +14,9 @@ cli=build/default/cli/tessaro-cli
 out=build/example
 rm -rf "$out" && mkdir -p "$out"
 
-echo "== lookup of case 04/123 in examples/declaration.xml"
-"$cli" lookup --fee-xml examples/declaration.xml 04 123
-echo "== cabinet of examples/records/04-123"
-"$cli" cab "$out/EMR.CAB" examples/records/04-123
-"$cli" list "$out/EMR.CAB"
-echo "== package"
-"$cli" zip "$out/package.zip" "$out/EMR.CAB" examples/declaration.xml
-"$cli" list "$out/package.zip"
-echo "== round trip"
-"$cli" extract "$out/package.zip" "$out/extracted"
-cmp "$out/extracted/EMR.CAB" "$out/EMR.CAB" && echo "package written to $out/package.zip and read back intact"
+echo "== make: the cases of examples/settings.txt"
+"$cli" make --dir "$out" --import examples/settings.txt | tee "$out/packages.txt"
+echo "== check"
+mapfile -t packages < "$out/packages.txt"
+"$cli" check "${packages[@]}"
+echo "${#packages[@]} packages written to $out/Upload/11309/ and checked: nothing to report."

@@ -33,6 +33,12 @@
 
 namespace tessaro::workspace {
 
+enum class ImportOutcome {
+    cancelled,  // the dialog was cancelled: nothing changed
+    completed,  // every line was taken or reported, and "匯入完成" shown
+    stopped,    // a message stopped the import (the case list may hold rows added so far)
+};
+
 // The full path of a file a dialog gave (as given when it cannot be made absolute).
 std::string fullPath(const std::filesystem::path& file);
 
@@ -108,6 +114,13 @@ public:
     void setClock(std::function<production::DateTime()> clock);
     // Called with each package's full path as soon as it is written.
     void setOnPackageWritten(std::function<void(const std::filesystem::path&)> listener);
+
+    // ---- Setting tables and import ------------------------------------------------------
+    // Saves the case list as a setting table (setting_table_handlers.cpp).
+    void CsaveSettingClick();
+    // Replaces the case list with the cases of a setting table or sampling file, plain or
+    // in a .zip (import_handlers.cpp). Tells whether it reached "匯入完成".
+    ImportOutcome CimportFileClick();
 
 private:
     class RunRows;

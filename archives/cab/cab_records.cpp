@@ -2,20 +2,6 @@
 
 namespace tessaro::archives::cab {
 
-void putU16(std::vector<std::uint8_t>& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    putU16(out, static_cast<std::uint16_t>(value));
-    putU16(out, static_cast<std::uint16_t>(value >> 16));
-}
-
-std::uint16_t getU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
-std::uint32_t getU32(const std::uint8_t* p) { return std::uint32_t{getU16(p)} | std::uint32_t{getU16(p + 2)} << 16; }
-
 void putHeader(std::vector<std::uint8_t>& out, std::uint32_t cabinetSize, std::uint32_t firstFileOffset,
                std::uint16_t folderCount, std::uint16_t fileCount) {
     putU32(out, kSignature);

@@ -3,9 +3,11 @@
 // A cabinet is: CFHEADER (36 bytes, plus optional reserve sizes and neighbour names), one
 // CFFOLDER (8 bytes) per folder, one CFFILE (16 bytes and a zero-terminated name) per file,
 // then each folder's CFDATA blocks (8-byte header and the block's data). All numbers are
-// little-endian. The writer and the reader share these definitions so the two agree on
-// every offset.
+// little-endian (archives/io/little_endian.h). The writer and the reader share these
+// definitions so the two agree on every offset.
 #pragma once
+
+#include "archives/io/little_endian.h"
 
 #include <cstdint>
 #include <string>
@@ -77,13 +79,6 @@ struct FolderRecord {
     std::uint16_t dataBlockCount = 0;
     std::uint16_t compressionType = kCompressNone;
 };
-
-// ---- Little-endian byte helpers ----
-
-void putU16(std::vector<std::uint8_t>& out, std::uint16_t value);
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t value);
-std::uint16_t getU16(const std::uint8_t* p);
-std::uint32_t getU32(const std::uint8_t* p);
 
 // Appends a CFHEADER without reserve or neighbour names.
 void putHeader(std::vector<std::uint8_t>& out, std::uint32_t cabinetSize, std::uint32_t firstFileOffset,

@@ -98,6 +98,8 @@ public:
     TCabinetItem& Item(int index) { return Items[index]; }
     TCabinetItem* ItemByName(const std::string& fileName) { return Items.ItemByName(fileName); }
     std::uint16_t LastError() const { return lastError_; }
+    // The index of the item being added (FCurrent): the item an error of code 1, 2 or 9 is about.
+    std::int32_t CurrentIndex() const { return FCurrent; }
     std::int64_t SourceFileSize() const { return sourceFileSize_; }
     std::int64_t OriginalFileSize() { return GetTotalFileSize(); }
 

@@ -2,7 +2,7 @@
 
 #include "archives/cab/cab_checksum.h"
 #include "archives/cab/mszip_frame.h"
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 
 #include <algorithm>
 #include <numeric>
@@ -72,6 +72,7 @@ void CabinetReader::readDirectory(platform::CodePage codePage) {
         const auto bytes = readExactly(file_, kFolderSize + folderReserve, "folder");
         folders_.push_back({getU32(bytes.data()), getU16(bytes.data() + 4), getU16(bytes.data() + 6)});
     }
+    checkFolderData(cabinetSize);
 
     file_.seek(firstFile);
     if (firstFile > cabinetSize) throw DecodeError("truncated cabinet (file list)");
@@ -87,6 +88,34 @@ void CabinetReader::readDirectory(platform::CodePage codePage) {
         entry.rawName = readName(file_, "file name");
         entry.name = (entry.attributes & kAttrNameIsUtf) ? entry.rawName : platform::decodeCodePage(entry.rawName, codePage);
         entries_.push_back(std::move(entry));
+    }
+}
+
+// Walks the block headers of every folder: each folder's blocks must lie inside the cabinet,
+// and no byte may belong to two folders. Folders sharing blocks would have those blocks decoded
+// once per folder, so a cabinet of a few kilobytes could make the reader decode gigabytes;
+// with disjoint folders the output is bounded by what the cabinet's blocks can hold. Folders
+// are walked in the order of their data, and one that starts inside the one before is refused
+// before it is walked, so the walk reads each block header at most once.
+void CabinetReader::checkFolderData(std::uint32_t cabinetSize) {
+    std::vector<size_t> order(folders_.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return folders_[a].firstDataOffset < folders_[b].firstDataOffset; });
+    std::uint64_t previousEnd = 0;
+    for (const size_t index : order) {
+        const FolderRecord& folder = folders_[index];
+        if (folder.dataBlockCount == 0) continue;
+        if (folder.firstDataOffset < previousEnd) throw DecodeError("damaged cabinet (folders share data blocks)");
+        std::uint64_t at = folder.firstDataOffset;
+        for (size_t b = 0; b < folder.dataBlockCount; ++b) {
+            if (at + kDataHeaderSize + dataReserve_ > cabinetSize) throw DecodeError("truncated cabinet (folder data)");
+            file_.seek(at);
+            const auto header = readExactly(file_, kDataHeaderSize, "data block");
+            at += kDataHeaderSize + dataReserve_ + getU16(header.data() + 4);
+        }
+        if (at > cabinetSize) throw DecodeError("truncated cabinet (folder data)");
+        previousEnd = at;
     }
 }
 

@@ -8,7 +8,9 @@
 // extracted on their own.
 //
 // Corrupt or truncated cabinets raise DecodeError; reading is bounded by the cabinet's own
-// size, so no input makes it read or allocate without limit.
+// size, so no input makes it read or allocate without limit. Folders whose data blocks overlap,
+// or run past the cabinet's end, are refused when the directory is read: one pass over every
+// folder then decodes each block at most once.
 #pragma once
 
 #include "archives/cab/cab_records.h"
@@ -52,6 +54,7 @@ public:
 
 private:
     void readDirectory(platform::CodePage codePage);
+    void checkFolderData(std::uint32_t cabinetSize);
     void extractFolder(size_t folder, const std::vector<size_t>& entryIndexes,
                        const std::function<ByteSink*(const CabEntry&)>& sinkFor);
 

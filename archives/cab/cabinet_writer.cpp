@@ -143,14 +143,17 @@ size_t CabinetWriter::directorySize(size_t extraFileRecord) const {
 void CabinetWriter::finish(const std::filesystem::path& path) {
     flushBlock();
     // The cabinet is written beside its target and renamed over it only when complete, so a
-    // failure never leaves a cut-short cabinet (the temporary file goes with `out`).
-    const std::filesystem::path folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    // failure never leaves a cut-short cabinet (the temporary file goes with `out`). The
+    // temporary name is short, so any name the file system takes for the cabinet works; a
+    // symbolic link is followed to the file it names.
+    const std::filesystem::path target = platform::replacementTarget(path);
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     errno = 0;
-    std::optional<platform::TempFile> out = platform::TempFile::create(folder, "." + path.filename().string() + ".");
+    std::optional<platform::TempFile> out = platform::TempFile::create(folder, ".~cab");
     if (!out) throw CabinetWriteError(CabErrorCode::cabinetFile, "Cannot create " + path.string() + ": " + systemReason());
     writeCabinet(*out, path);
     std::string reason;
-    if (!out->replace(path, reason))
+    if (!out->replace(target, reason))
         throw CabinetWriteError(CabErrorCode::cabinetFile, "Cannot create " + path.string() + ": " + reason);
 }
 

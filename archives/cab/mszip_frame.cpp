@@ -1,10 +1,10 @@
 #include "archives/cab/mszip_frame.h"
 
 #include "archives/cab/cab_records.h"
-#include "archives/codecs/decode_error.h"
 #include "archives/deflate/deflate_encoder.h"
 #include "archives/deflate/deflate_settings.h"
 #include "archives/deflate/inflate_decoder.h"
+#include "archives/io/decode_error.h"
 
 #include <algorithm>
 #include <array>

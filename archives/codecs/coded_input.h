@@ -8,8 +8,8 @@
 // first.
 #pragma once
 
-#include "archives/codecs/decode_error.h"
 #include "archives/io/byte_stream.h"
+#include "archives/io/decode_error.h"
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,6 @@
 #include "archives/codecs/entry_decoder.h"
 
 #include "archives/codecs/bzip2_decoder.h"
-#include "archives/codecs/decode_error.h"
 #include "archives/codecs/implode_decoder.h"
 #include "archives/codecs/lzma_decoder.h"
 #include "archives/codecs/ppmd_decoder.h"
@@ -10,6 +9,7 @@
 #include "archives/codecs/stored_copy.h"
 #include "archives/codecs/wavpack_decoder.h"
 #include "archives/deflate/inflate_decoder.h"
+#include "archives/io/decode_error.h"
 #include "archives/io/limited_source.h"
 
 namespace tessaro::archives {

@@ -1,6 +1,6 @@
 #include "archives/codecs/ppmd_memory.h"
 
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 
 #include <stdexcept>
 

@@ -2,7 +2,7 @@
 // The rules follow the compressor exactly; see ppmd_model.h.
 #include "archives/codecs/ppmd_model.h"
 
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 
 namespace tessaro::archives::ppmd {
 

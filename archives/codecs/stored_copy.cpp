@@ -1,6 +1,6 @@
 #include "archives/codecs/stored_copy.h"
 
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 
 #include <algorithm>
 #include <vector>

@@ -11,11 +11,11 @@
 // "dynamic block header", "code lengths", "fixed block", "dynamic block", "end of stream".
 #include "archives/deflate/inflate_decoder.h"
 
-#include "archives/codecs/decode_error.h"
 #include "archives/deflate/deflate_format.h"
 #include "archives/deflate/huffman_decode_table.h"
 #include "archives/deflate/inflate_input.h"
 #include "archives/deflate/inflate_output.h"
+#include "archives/io/decode_error.h"
 
 #include <array>
 #include <cstring>

@@ -14,8 +14,8 @@
 // decoder check at block ends.
 #pragma once
 
-#include "archives/codecs/decode_error.h"
 #include "archives/io/byte_stream.h"
+#include "archives/io/decode_error.h"
 
 #include <algorithm>
 #include <cstdint>

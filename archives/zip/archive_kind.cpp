@@ -39,7 +39,7 @@ public:
     }
 
     ArchiveKind zipCheck() const {
-        if (headLength_ >= 4 && readU32(head_, 0) == kSpannedMarker) return ArchiveKind::zipMultiDisk;
+        if (headLength_ >= 4 && getU32(head_.data()) == kSpannedMarker) return ArchiveKind::zipMultiDisk;
         const auto end = findEndRecord(file_);
         if (!end) return ArchiveKind::unknown;
         std::array<std::uint8_t, 2> disk{};

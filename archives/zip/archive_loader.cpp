@@ -21,7 +21,7 @@ const platform::DriveQuery& drivesOf(const LoaderEnvironment& environment) {
 
 std::uint32_t firstFourBytes(const platform::RandomAccessFile& file) {
     std::array<std::uint8_t, 4> head{};
-    return file.readAt(0, head) == head.size() ? readU32(head, 0) : 0;
+    return file.readAt(0, head) == head.size() ? getU32(head.data()) : 0;
 }
 
 // The end record's offset; asks for the last disk of a floppy set while it is missing.
@@ -93,7 +93,7 @@ Zip64Locator findZip64Locator(const platform::RandomAccessFile& file, std::uint6
         file.readExactAt(bottom, std::span(window).first(length));
         for (std::uint64_t at = top + 1; at-- > bottom;) {
             const size_t local = static_cast<size_t>(at - bottom);
-            if (readU32(window, local) != kZip64LocatorSignature) continue;
+            if (getU32(window.data() + local) != kZip64LocatorSignature) continue;
             ByteReader reader(std::span<const std::uint8_t>(window).subspan(local + 4, 16));
             Zip64Locator locator;
             locator.endRecordDisk = reader.u32();
@@ -206,7 +206,7 @@ ZipEntry readCentralHeader(DirectoryReader& reader, const CodePagePair& codePage
 bool centralHeaderAt(VolumeSet& volumes, std::uint32_t disk, std::uint64_t offset) {
     std::array<std::uint8_t, 4> signature{};
     VolumeReader reader(volumes, disk, offset, signature.size());
-    return reader.readFully(signature) == signature.size() && readU32(signature, 0) == kCentralHeaderSignature;
+    return reader.readFully(signature) == signature.size() && getU32(signature.data()) == kCentralHeaderSignature;
 }
 
 // Bytes put in front of a single-disk archive whose offsets were not adjusted for them (a

@@ -9,14 +9,14 @@ namespace tessaro::archives::zip {
 namespace {
 
 std::uint16_t commentLengthAt(std::span<const std::uint8_t> bytes, size_t at) {
-    return static_cast<std::uint16_t>(bytes[at + 20] | bytes[at + 21] << 8);
+    return getU16(bytes.data() + at + 20);
 }
 
 // The highest signature in the window, if it is accepted.
 std::optional<std::uint64_t> searchWindow(std::span<const std::uint8_t> window, std::uint64_t windowStart,
                                           std::uint64_t fileSize) {
     for (size_t at = window.size() - kEndRecordSize + 1; at-- > 0;) {
-        if (readU32(window, at) != kEndRecordSignature) continue;
+        if (getU32(window.data() + at) != kEndRecordSignature) continue;
         const std::uint64_t recordEnd = windowStart + at + kEndRecordSize;
         if (fileSize - recordEnd >= commentLengthAt(window, at)) return windowStart + at;
         return std::nullopt;
@@ -31,7 +31,7 @@ std::optional<std::uint64_t> findEndRecord(const platform::RandomAccessFile& fil
     if (size < kEndRecordSize) return std::nullopt;
 
     std::vector<std::uint8_t> buffer(kEndRecordSize);
-    if (file.readAt(size - kEndRecordSize, buffer) == kEndRecordSize && readU32(buffer, 0) == kEndRecordSignature &&
+    if (file.readAt(size - kEndRecordSize, buffer) == kEndRecordSize && getU32(buffer.data()) == kEndRecordSignature &&
         commentLengthAt(buffer, 0) == 0)
         return size - kEndRecordSize;
 

@@ -59,16 +59,14 @@ std::string utf16LeToUtf8(std::string_view units) {
 }
 
 // The Unicode Path record (0x7075): version 1, CRC-32 of the header's name bytes, UTF-8 name.
-std::optional<std::string> unicodePathName(std::string_view raw, std::string_view centralExtra,
-                                           const CodePagePair& codePages) {
+// The CRC is taken over the bytes as stored: the writer computed it over the bytes it wrote,
+// whatever its code page, so re-encoding them in ours would reject sound records.
+std::optional<std::string> unicodePathName(std::string_view raw, std::string_view centralExtra) {
     const auto record = findExtraRecord(centralExtra, kUnicodePathExtraId);
     if (!record || record->size() <= 6) return std::nullopt;
     ByteReader reader(*record);
     if (reader.u8() != 1) return std::nullopt;
-    const std::uint32_t crc = reader.u32();
-    // The name bytes as a reader on this desktop sees them: decoded and encoded again.
-    const std::string roundTrip = platform::encodeCodePage(platform::decodeCodePage(raw, codePages.ansi), codePages.ansi);
-    if (crc != crcOf(roundTrip)) return std::nullopt;
+    if (reader.u32() != crcOf(raw)) return std::nullopt;
     return platform::decodeCodePage(record->substr(5), kUtf8);
 }
 
@@ -111,8 +109,11 @@ bool isUtf8Name(std::string_view raw) {
 
 std::string decodeEntryName(std::string_view raw, std::uint16_t flags, std::uint8_t hostByte,
                             std::string_view centralExtra, const CodePagePair& codePages) {
-    if ((flags & kFlagUtf8) != 0 || isUtf8Name(raw)) return platform::decodeCodePage(raw, kUtf8);
-    if (auto name = unicodePathName(raw, centralExtra, codePages)) return *name;
+    if ((flags & kFlagUtf8) != 0) return platform::decodeCodePage(raw, kUtf8);
+    // A Unicode Path record proven to belong to these bytes is surer than the UTF-8 guess:
+    // many Big5 names (羅 is C3 B9) happen to be valid UTF-8 as well.
+    if (auto name = unicodePathName(raw, centralExtra)) return *name;
+    if (isUtf8Name(raw)) return platform::decodeCodePage(raw, kUtf8);
     if (auto name = nucxName(centralExtra)) return *name;
     if (codePages.ansi != codePages.oem) {
         const bool ansi = hostByte != kHostMsDos && !looksLikeOemText(raw, codePages.oem);

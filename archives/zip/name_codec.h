@@ -2,9 +2,9 @@
 //
 // ZIP names carry no reliable statement of their encoding: the UTF-8 flag (bit 11) is often
 // missing, writers on DOS used the OEM code page and writers on Windows the ANSI one, and
-// some add the Unicode name in an extra record. Reading tries the sure signs first (flag,
-// valid UTF-8, a Unicode Path record whose CRC proves it belongs to these bytes, the NUCX
-// record) and falls back to the code pages. Writing stores a name in the code page when it
+// some add the Unicode name in an extra record. Reading tries the sure signs first (flag, a
+// Unicode Path record whose CRC proves it belongs to these bytes), then the guesses (valid
+// UTF-8, the NUCX record) and falls back to the code pages. Writing stores a name in the code page when it
 // fits there, with a Unicode Path record for readers that want the exact name, and in UTF-8
 // with the flag otherwise.
 #pragma once

@@ -1,9 +1,10 @@
 #include "archives/zip/zip_extractor.h"
 
-#include "archives/codecs/decode_error.h"
 #include "archives/codecs/entry_decoder.h"
+#include "archives/io/decode_error.h"
 #include "archives/zip/archive_kind.h"
 #include "archives/zip/checksum_streams.h"
+#include "archives/zip/entry_attributes.h"
 #include "archives/zip/name_mask.h"
 #include "archives/zip/output_path.h"
 #include "platform/dos_time.h"
@@ -18,7 +19,6 @@
 namespace tessaro::archives {
 namespace {
 
-using zip::ByteReader;
 using zip::VolumeReader;
 
 // The highest "version needed" (low byte) this extractor reads: 6.3.
@@ -29,27 +29,6 @@ std::filesystem::path withoutTrailingSeparator(const std::filesystem::path& fold
     while (text.size() > 1 && (text.back() == '\\' || text.back() == '/') && text[text.size() - 2] != ':')
         text.pop_back();
     return platform::pathFromUtf8(text);
-}
-
-// The DOS attribute bits of an entry's external attributes: the low byte from DOS and
-// Windows writers, the Unix mode in the upper half from Unix writers.
-std::uint32_t dosAttributesOf(const ZipEntry& entry) {
-    const std::uint32_t external = entry.externalAttributes;
-    if (entry.hostByte() != zip::kHostUnix && external < 0x20000) return external & 0xFF;
-    const std::uint32_t mode = external >> 16;
-    std::uint32_t attributes = (mode & 0x80) == 0 ? platform::dos_attr::kReadOnly : 0;
-    switch (mode & 0xF000) {
-        case 0x1000:  // FIFO
-        case 0x2000:  // character device
-        case 0x6000:  // block device
-        case 0xA000:  // symbolic link
-        case 0xC000:  // socket
-            attributes |= platform::dos_attr::kSystem;
-            break;
-        case 0x4000: attributes |= platform::dos_attr::kDirectory; break;
-        default: break;
-    }
-    return attributes;
 }
 
 // The entry's data: after its local header, whose name and extra lengths say where it starts.
@@ -193,7 +172,7 @@ void TZipExtractor::extractEntry(const ZipEntry& entry) {
 
         if (const auto time = platform::fromDosDateTime(entry.dosDate, entry.dosTime))
             platform::setLastWriteTime(output, *time);
-        platform::applyDosAttributes(output, dosAttributesOf(entry));
+        platform::applyDosAttributes(output, zip::dosAttributesOf(entry));
     } catch (const UserAbort& abort) {
         status_ = ArchiveStatus::invalid;
         report(entry, ErrorClass::library, static_cast<int>(ZipCode::userAbort), abort.what());

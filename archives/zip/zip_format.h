@@ -1,10 +1,9 @@
-// The ZIP records as the PKWARE application note lays them out, and the little-endian field
-// access every reader and writer of them shares.
-//
-// Fields are read through ByteReader, which checks bounds in one place: a record cut short
-// reads as zeros past its end and reports it, so parsers test one flag instead of every
-// field. Records are written through ByteWriter into a byte string.
+// The ZIP records as the PKWARE application note lays them out: signatures, sizes, extra
+// record identifiers and flag bits. Fields are read and written with the little-endian
+// helpers of archives/io/little_endian.h.
 #pragma once
+
+#include "archives/io/little_endian.h"
 
 #include <cstdint>
 #include <span>
@@ -40,6 +39,10 @@ inline constexpr std::uint32_t kSaturated32 = 0xFFFFFFFF;
 inline constexpr std::uint16_t kZip64ExtraId = 0x0001;
 inline constexpr std::uint16_t kUnicodePathExtraId = 0x7075;
 inline constexpr std::uint16_t kUnicodeNameNucxExtraId = 0x554E;
+// Records that carry file times: NTFS times, the extended timestamp, Info-ZIP's old Unix record.
+inline constexpr std::uint16_t kNtfsTimesExtraId = 0x000A;
+inline constexpr std::uint16_t kExtendedTimeExtraId = 0x5455;
+inline constexpr std::uint16_t kUnixOldExtraId = 0x5855;
 
 // General-purpose flag bits.
 inline constexpr std::uint16_t kFlagEncrypted = 0x0001;
@@ -50,55 +53,6 @@ inline constexpr std::uint16_t kFlagUtf8 = 0x0800;
 inline constexpr std::uint8_t kHostMsDos = 0;
 inline constexpr std::uint8_t kHostUnix = 3;
 inline constexpr std::uint8_t kHostNtfs = 11;
-
-class ByteReader {
-public:
-    explicit ByteReader(std::string_view data) : data_(data) {}
-    explicit ByteReader(std::span<const std::uint8_t> data)
-        : data_(reinterpret_cast<const char*>(data.data()), data.size()) {}
-
-    std::uint8_t u8() { return static_cast<std::uint8_t>(take(1)); }
-    std::uint16_t u16() { return static_cast<std::uint16_t>(take(2)); }
-    std::uint32_t u32() { return static_cast<std::uint32_t>(take(4)); }
-    std::uint64_t u64() { return take(8); }
-    // Up to `count` bytes; fewer (and truncated() set) when the data ends.
-    std::string_view bytes(size_t count);
-    void skip(size_t count) { bytes(count); }
-
-    size_t position() const { return pos_; }
-    size_t remaining() const { return data_.size() - pos_; }
-    // True once a read ran past the end of the data.
-    bool truncated() const { return truncated_; }
-
-private:
-    std::uint64_t take(size_t count);
-
-    std::string_view data_;
-    size_t pos_ = 0;
-    bool truncated_ = false;
-};
-
-class ByteWriter {
-public:
-    explicit ByteWriter(std::string& out) : out_(out) {}
-    void u8(std::uint8_t v) { out_.push_back(static_cast<char>(v)); }
-    void u16(std::uint16_t v) { put(v, 2); }
-    void u32(std::uint32_t v) { put(v, 4); }
-    void u64(std::uint64_t v) { put(v, 8); }
-    void bytes(std::string_view data) { out_.append(data); }
-
-private:
-    void put(std::uint64_t v, size_t count) {
-        for (size_t i = 0; i < count; ++i) out_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
-    std::string& out_;
-};
-
-// The 32-bit value of four bytes read little-endian.
-inline std::uint32_t readU32(std::span<const std::uint8_t> bytes, size_t at) {
-    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
 
 inline std::span<const std::uint8_t> asBytes(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};

@@ -50,12 +50,26 @@ std::string localExtraFor(const ZipEntry& entry, std::string_view kept) {
         if (const auto record = zip::findExtraRecord(entry.centralExtra, id)) extra += zip::extraRecordBytes(id, *record);
     if (zip::sizesOverflow(entry)) {
         std::string data;
-        zip::ByteWriter w(data);
+        ByteWriter w(data);
         w.u64(entry.uncompressedSize);
         w.u64(entry.compressedSize);
         extra += zip::extraRecordBytes(zip::kZip64ExtraId, data);
     }
     return extra;
+}
+
+// An entry rebuilt from a file here describes that file as a new entry does: its external
+// attributes are DOS bits, so its host byte must be a DOS one (a Unix host byte would make
+// readers take the bits for a Unix mode of 0000), and the time records of its old writer
+// go, or readers would show their time instead of the new DOS time. The name's bytes and
+// every other record stay. Host 0 suits every name when the two code pages are one; when
+// they differ, an entry of another host keeps its names read in the ANSI code page (11).
+void describeAsRebuiltHere(ZipEntry& entry, const zip::CodePagePair& codePages) {
+    const bool dosHost = entry.hostByte() == zip::kHostMsDos || codePages.ansi == codePages.oem;
+    const std::uint8_t host = dosHost ? zip::kHostMsDos : zip::kHostNtfs;
+    entry.versionMadeBy = static_cast<std::uint16_t>((host << 8) | (entry.versionMadeBy & 0xFF));
+    for (const std::uint16_t id : {zip::kNtfsTimesExtraId, zip::kExtendedTimeExtraId, zip::kUnixOldExtraId})
+        entry.centralExtra = zip::removeExtraRecord(entry.centralExtra, id);
 }
 
 void copyData(ByteSource& from, std::uint64_t length, PackageImage& image) {
@@ -193,6 +207,19 @@ void TZipWriter::AddFiles(std::string_view fileMask, std::uint32_t searchAttribu
     }
 }
 
+bool TZipWriter::AddFile(const std::filesystem::path& file) {
+    if (!archive_ || status_ == ArchiveStatus::invalid) throw ZipError(ZipCode::noArchive, zip_text::kNoArchive);
+    const std::filesystem::path path =
+        file.is_absolute() || settings_.baseDirectory.empty() ? file : settings_.baseDirectory / file;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || std::filesystem::equivalent(path, fileName_, ec)) return false;
+    // Recorded by its absolute path: a root is stripped like a drive, and a colon inside a
+    // POSIX file name is no drive.
+    const std::filesystem::path fullPath = std::filesystem::absolute(path, ec);
+    addFoundFile(fullPath, fullPath.string());
+    return true;
+}
+
 void TZipWriter::addFoundFile(const std::filesystem::path& fullPath, const std::string& recordedPath) {
     ZipEntry entry;
     entry.diskFileName = fullPath;
@@ -208,7 +235,8 @@ void TZipWriter::addFoundFile(const std::filesystem::path& fullPath, const std::
         } else if (settings_.storeOptions & soReplace) {
             ZipEntry& target = archive_->entries[*existing];
             target.diskFileName = fullPath;
-            target.action = ArchiveAction::aaReplace;
+            // An entry not saved yet stays one to be added: it has no old data to fall back on.
+            if (target.action != ArchiveAction::aaAdd) target.action = ArchiveAction::aaReplace;
             changed_ = true;
         } else {
             reportAddFailure(entry, ErrorClass::library, 0, kDuplicateNameText);
@@ -277,7 +305,7 @@ void TZipWriter::Save() {
         writeImage(image, entries, true);
         if (image.disk() == 0) {
             std::string marker;
-            zip::ByteWriter(marker).u32(zip::kSingleDiskMarker);
+            ByteWriter(marker).u32(zip::kSingleDiskMarker);
             image.overwriteStart(marker);
         }
         image.close();
@@ -300,7 +328,7 @@ void TZipWriter::Save() {
 void TZipWriter::writeImage(PackageImage& image, std::vector<ZipEntry>& entries, bool removable) {
     if (removable) {
         std::string marker;
-        zip::ByteWriter(marker).u32(zip::kSpannedMarker);
+        ByteWriter(marker).u32(zip::kSpannedMarker);
         image.beginRecord(marker.size());
         image.record(marker);
     }
@@ -322,7 +350,7 @@ void TZipWriter::writeKeptEntry(PackageImage& image, ZipEntry& entry) {
     std::array<std::uint8_t, zip::kLocalHeaderSize> header{};
     VolumeReader old(volumes, entry.firstDisk, entry.localHeaderOffset, UINT64_MAX);
     if (old.readFully(header) != header.size()) throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
-    zip::ByteReader in(header);
+    ByteReader in(header);
     if (in.u32() != zip::kLocalHeaderSignature) throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
     in.skip(22);
     const std::uint16_t nameLength = in.u16();
@@ -334,6 +362,11 @@ void TZipWriter::writeKeptEntry(PackageImage& image, ZipEntry& entry) {
     if (!entry.localExtra) entry.localExtra = oldExtra;
     VolumeReader data(volumes, old.disk(), old.diskOffset(), entry.compressedSize);
 
+    // A data descriptor is written again after Deflate data only; any other entry loses bit 3
+    // with it, or readers would look for a descriptor that is not there.
+    const bool descriptor = (entry.flags & zip::kFlagDataDescriptor) && entry.method == 8;
+    if (!descriptor) entry.flags &= static_cast<std::uint16_t>(~zip::kFlagDataDescriptor);
+
     const std::string localExtra = localExtraFor(entry, *entry.localExtra);
     image.beginRecord(zip::kLocalHeaderSize + entry.rawName.size() + localExtra.size());
     entry.localHeaderOffset = image.position();
@@ -343,23 +376,31 @@ void TZipWriter::writeKeptEntry(PackageImage& image, ZipEntry& entry) {
         entry.versionNeeded = std::max<std::uint16_t>(entry.versionNeeded, 45);
     image.record(zip::localHeaderRecord(entry, localExtra));
     copyData(data, entry.compressedSize, image);
-    if ((entry.flags & zip::kFlagDataDescriptor) && entry.method == 8) {
-        const std::string descriptor = zip::dataDescriptorRecord(entry);
-        image.data(zip::asBytes(descriptor));
-    }
+    if (descriptor) image.data(zip::asBytes(zip::dataDescriptorRecord(entry)));
 }
 
 bool TZipWriter::writeBuiltEntry(PackageImage& image, ZipEntry& entry) {
+    // A freshened or replaced entry is in the package already; when its new file fails, the
+    // content the package holds is kept rather than lost.
+    const ZipEntry old = entry;
+    const bool inPackage = entry.action != ArchiveAction::aaAdd;
     std::unique_ptr<zip::StagingStore> data;
     try {
         data = zip::buildEntryData(entry, buildSettings());
     } catch (const UserAbort&) {
         throw;
     } catch (const tessaro::Error& error) {
-        entry.action = ArchiveAction::aaDelete;
+        entry = old;
         reportAddFailure(entry, ErrorClass::fileOpen, 0, error.what());
-        return false;
+        if (!inPackage) {
+            entry.action = ArchiveAction::aaDelete;
+            return false;
+        }
+        entry.action = ArchiveAction::aaNone;
+        writeKeptEntry(image, entry);
+        return true;
     }
+    if (inPackage) describeAsRebuiltHere(entry, codePages_);
     const std::string localExtra = localExtraFor(entry, {});
     image.beginRecord(zip::kLocalHeaderSize + entry.rawName.size() + localExtra.size());
     entry.localHeaderOffset = image.position();
@@ -431,7 +472,9 @@ void TZipWriter::reopenPackage(platform::RandomAccessFile::Mode mode) {
 }
 
 void TZipWriter::replacePackage(zip::StagingStore& image) {
-    std::filesystem::path folder = fileName_.parent_path();
+    // A package opened through a symbolic link is updated where the link points.
+    const std::filesystem::path target = platform::replacementTarget(fileName_);
+    std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     std::filesystem::path attempted;
     auto temp = platform::TempFile::create(folder, ".~zip", &attempted);
@@ -443,8 +486,9 @@ void TZipWriter::replacePackage(zip::StagingStore& image) {
     // and opened again afterwards: the new image, or the old package when the rename failed.
     archive_->volumes.reset();
     std::string reason;
-    const bool replaced = temp->replace(fileName_, reason);
-    reopenPackage(platform::RandomAccessFile::Mode::readWrite);
+    const bool replaced = temp->replace(target, reason);
+    // The old package may be read-only (that is why it was not replaced): read it back as such.
+    reopenPackage(replaced ? platform::RandomAccessFile::Mode::readWrite : platform::RandomAccessFile::Mode::read);
     if (!replaced) throw tessaro::Error(platform::cannotCreateText(fileName_, reason));
 }
 

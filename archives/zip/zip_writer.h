@@ -65,6 +65,10 @@ public:
     // Adds every file `fileMask` finds; hidden and system files and folders only when
     // `searchAttributes` asks for them (DOS attribute bits).
     void AddFiles(std::string_view fileMask, std::uint32_t searchAttributes = 0);
+    // Adds the one regular file `file` names, taken literally: no mask characters, no
+    // attribute filter, no folder search. False, with nothing added, when `file` is no
+    // regular file or is the archive itself.
+    bool AddFile(const std::filesystem::path& file);
     // Writes the archive when it has unsaved changes.
     void Save();
     // Saves unsaved changes, closes the file and forgets the archive.

@@ -1,4 +1,8 @@
 // tessaro-cli cab: one cabinet from a folder's files, as the production run builds them.
+//
+// Every error line names what it is about: the file that could not be taken, the cabinet that
+// could not be written, or the folder that cannot be listed or holds nothing to pack (no
+// cabinet is written then).
 #include "archives/cab/cab_support.h"
 #include "cli/commands/commands.h"
 #include "platform/error_report.h"
@@ -7,21 +11,47 @@
 #include <filesystem>
 
 namespace tessaro::cli {
+namespace {
+
+namespace cab = archives::cab;
+
+// What an error code of the builder is about: the item being added, or the cabinet.
+std::string subjectOf(cab::TCabCompress& builder, std::uint16_t code) {
+    const bool aboutItem = code == 1 || code == 2 || code == 9;
+    if (aboutItem && builder.CurrentIndex() < builder.FileCount()) return builder.Item(builder.CurrentIndex()).FileName;
+    if (code == 6) return builder.FileName;
+    return {};
+}
+
+}  // namespace
 
 int runCab(CommandContext& context) {
     const std::vector<std::string> args = context.args.positionals(2, 2);
     const std::filesystem::path folder = platform::pathFromUtf8(args[1]);
     if (!std::filesystem::is_directory(folder)) throw UsageError{"FOLDER must be an existing folder"};
+    std::error_code unreadable;
+    const std::filesystem::directory_iterator listing(folder, unreadable);
+    if (unreadable) {
+        reportError(context.port, folder.string() + ": " + unreadable.message());
+        return kFailure;
+    }
 
-    archives::cab::TCabCompress cab(context.port);
-    std::vector<std::uint16_t> errors;
-    cab.OnError = [&](archives::cab::TCustomCabComponent&, std::uint16_t code) { errors.push_back(code); };
-    cab.Reset();
-    cab.AddFolder(platform::utf8FromPath(folder / "*.*"));
-    cab.FileName = args[0];
-    const bool completed = cab.Compress();
+    cab::TCabCompress builder(context.port);
+    std::vector<std::string> errors;
+    builder.OnError = [&](cab::TCustomCabComponent&, std::uint16_t code) {
+        const std::string subject = subjectOf(builder, code);
+        errors.push_back((subject.empty() ? "" : subject + ": ") + cab::cabErrorText(code));
+    };
+    builder.Reset();
+    builder.AddFolder(platform::utf8FromPath(folder / "*.*"));
+    if (builder.FileCount() == 0) {
+        reportError(context.port, folder.string() + ": no file to pack");
+        return kFailure;
+    }
+    builder.FileName = args[0];
+    const bool completed = builder.Compress();
 
-    for (const std::uint16_t code : errors) reportError(context.port, archives::cab::cabErrorText(code));
+    for (const std::string& error : errors) reportError(context.port, error);
     return completed && errors.empty() ? kSuccess : kFailure;
 }
 

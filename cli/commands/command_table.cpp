@@ -4,6 +4,29 @@ namespace tessaro::cli {
 
 std::span<const Command> allCommands() {
     static constexpr Command kCommands[] = {
+        {"make", "make the upload packages of a case list, as the window does",
+         "usage: tessaro-cli make --import FILE [--dir DIR] [--fee-xml FILE] [--attachments TABLE]\n"
+         "                        [--upload-type 1|2|3] [--declaration-type 1|2|4|5] [--seq N]\n\n"
+         "Does what a user does in the window: names the fee declaration (--fee-xml), imports\n"
+         "FILE as \"匯入抽審明細檔\" does (a setting table, a comma-separated or fixed-width\n"
+         "sampling file, or a .zip holding one), optionally gives each imported case the\n"
+         "attachment text of the line of TABLE (a setting table) with the same category and\n"
+         "serial, sets the upload category (default 1), the declaration category (default:\n"
+         "what the import chose) and the first sequence number (1 to 999, default 1), then\n"
+         "runs \"製作電子抽審檔\". DIR is the program folder (default: the current folder):\n"
+         "Upload/, DATA/, ATT/, EMR/ and DCF/ are made in it.\n\n"
+         "Each message the window would show goes to standard error, one per line, in order\n"
+         "(an error as \"error: \" and its text); the full path of each package goes to standard\n"
+         "output as soon as it is written; a terminal also gets a progress line. Exit status\n"
+         "0 when the run reached its closing message, 1 when the import or the run stopped\n"
+         "early or an error was reported.\n",
+         runMake},
+        {"import", "import a setting table or sampling file and print the case list",
+         "usage: tessaro-cli import [--dir DIR] [--fee-xml FILE] FILE\n\n"
+         "Imports FILE as \"匯入抽審明細檔\" does and prints the case list, one case per line,\n"
+         "tab-separated: category, serial, name, ID number, visit date, attachment text.\n"
+         "Messages and exit status as for make: 0 when the import reached \"匯入完成\".\n",
+         runImport},
         {"lookup", "look a case up in a fee declaration",
          "usage: tessaro-cli lookup --fee-xml FILE CATEGORY SERIAL\n\n"
          "Looks the case up as the case list does: the first block whose d1 equals CATEGORY\n"
@@ -17,7 +40,8 @@ std::span<const Command> allCommands() {
          "Adds the files to ARCHIVE (created when missing, freshened when present) with the\n"
          "production run's settings: bare names, Deflate at the normal preset or stored when\n"
          "that does not pay, an entry of the same name replaced only when date, time or size\n"
-         "differ. Exit status 1 when a file could not be added.\n",
+         "differ. Each FILE is one file, its name taken literally (no wildcards). Exit status 1\n"
+         "when a file could not be added; a new ARCHIVE that received nothing is removed.\n",
          runZip},
         {"extract", "extract every entry of a ZIP archive",
          "usage: tessaro-cli extract ARCHIVE DIR\n\n"
@@ -30,7 +54,8 @@ std::span<const Command> allCommands() {
          "usage: tessaro-cli cab CABINET FOLDER\n\n"
          "Packs the files directly inside FOLDER (no sub-folders; names beginning with \".\"\n"
          "are skipped) into one MSZIP cabinet CABINET, as the production run does.\n"
-         "Exit status 1 with the error's text when a file or the cabinet fails.\n",
+         "Exit status 1 when a file or the cabinet fails (each error names its file), and\n"
+         "when FOLDER cannot be listed or holds no file to pack (no cabinet is written).\n",
          runCab},
         {"list", "list the entries of a ZIP archive or a cabinet",
          "usage: tessaro-cli list ARCHIVE\n\n"

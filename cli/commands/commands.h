@@ -13,6 +13,8 @@ int runExtract(CommandContext& context);
 int runCab(CommandContext& context);
 int runList(CommandContext& context);
 int runCheck(CommandContext& context);
+int runMake(CommandContext& context);
+int runImport(CommandContext& context);
 
 // Every subcommand, in the order the overall help lists them.
 std::span<const Command> allCommands();

@@ -1,5 +1,6 @@
 // tessaro-cli list: the entries of a ZIP archive or a cabinet, one per line.
 #include "archives/cab/cabinet_reader.h"
+#include "archives/zip/entry_attributes.h"
 #include "archives/zip/zip_extractor.h"
 #include "cli/commands/commands.h"
 #include "cli/listing_format.h"
@@ -32,16 +33,6 @@ std::string zipMethodName(std::uint16_t method) {
     }
 }
 
-// DOS attribute bits of an entry; entries made on Unix hold a mode in the upper half.
-std::uint32_t zipDosAttributes(const archives::ZipEntry& entry) {
-    constexpr std::uint8_t kUnixHost = 3;
-    if (entry.hostByte() != kUnixHost || entry.externalAttributes < 0x10000) return entry.externalAttributes & 0xFF;
-    const std::uint32_t mode = entry.externalAttributes >> 16;
-    std::uint32_t bits = (mode & 0x80) ? 0 : 0x01;
-    if ((mode & 0xF000) == 0x4000) bits |= 0x10;
-    return bits;
-}
-
 void listZip(const std::filesystem::path& path, CommandContext& context) {
     archives::TZipExtractor extractor(&context.port);
     extractor.setFileName(std::filesystem::absolute(path));
@@ -50,7 +41,7 @@ void listZip(const std::filesystem::path& path, CommandContext& context) {
         std::snprintf(crc, sizeof crc, "%08X", e.crc);
         context.out << e.name << '\t' << zipMethodName(e.method) << '\t' << e.compressedSize << '\t'
                     << e.uncompressedSize << '\t' << crc << '\t' << formatDosDateTime(e.dosDate, e.dosTime) << '\t'
-                    << formatDosAttributes(zipDosAttributes(e)) << '\n';
+                    << formatDosAttributes(archives::zip::dosAttributesOf(e)) << '\n';
     }
     extractor.CloseArchive();
 }

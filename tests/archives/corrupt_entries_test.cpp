@@ -1,7 +1,7 @@
 // Corrupt and truncated data of every method: each must fail as a DecodeError (or, where the
 // damage does not show, still give exactly the entry's size) - never crash, hang, or write
 // more than the entry's size. Runs under the sanitizer preset too.
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 #include "tests/archives/support/tool_archives.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "archives/deflate/inflate_decoder.h"
 
 #include "archives/checksum/crc32.h"
-#include "archives/codecs/decode_error.h"
 #include "archives/codecs/entry_decoder.h"
 #include "archives/deflate/deflate_encoder.h"
+#include "archives/io/decode_error.h"
 #include "tests/archives/deflate_test_data.h"
 #include "tests/archives/zip_test_reader.h"
 #include "tests/support/temp_dir.h"

@@ -1,6 +1,6 @@
 // PPMd (method 98) against 7-Zip: archives 7zz writes at several orders and memory sizes,
 // and streams in "cut off" mode (which 7zz does not write) that 7zz must decode to the input.
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 #include "tests/archives/support/ppmd_test_encoder.h"
 #include "tests/archives/support/tool_archives.h"
 

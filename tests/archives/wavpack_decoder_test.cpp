@@ -1,6 +1,6 @@
 // WavPack entries (method 97): WAV files made by sox, compressed by the wavpack program, must
 // come back byte for byte, header and trailing chunks included.
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 #include "tests/archives/support/tool_archives.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // tessaro-cli driven end to end as a user's script drives it: exit statuses, standard output
 // and standard error, with unzip, cabextract and the shared test archives as the other party.
-#include "tests/support/temp_dir.h"
+#include "tests/cli/cli_fixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <string>
 #ifndef _WIN32
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace tessaro::cli {
@@ -23,45 +24,6 @@ using tessaro::testing::TempDir;
 
 const fs::path kExamples = fs::path(TESSARO_SOURCE_DIR) / "examples";
 const fs::path kTestZips = fs::path(TESSARO_SHARED_TESTDATA) / "zip";
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& arg) {
-    std::string q = "'";
-    for (const char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class CliTest : public ::testing::Test {
-protected:
-    TempDir dir;
-
-#ifdef _WIN32
-    void SetUp() override {
-        GTEST_SKIP() << "drives tessaro-cli through a POSIX shell; scripts/test-windows.sh compares the Windows "
-                        "command line with the Linux one byte for byte";
-    }
-#endif
-
-    Outcome cli(const std::vector<std::string>& args) const { return shell(quoted(TESSARO_CLI), args); }
-
-    Outcome shell(const std::string& program, const std::vector<std::string>& args) const {
-        std::string command = program;
-        for (const auto& arg : args) command += " " + quoted(arg);
-        const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-        const int raw = std::system((command + " >" + quoted(out.string()) + " 2>" + quoted(err.string()) + " </dev/null").c_str());
-#ifdef _WIN32
-        const int status = raw;
-#else
-        const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-#endif
-        return {status, readBytes(out), readBytes(err)};
-    }
-};
 
 TEST_F(CliTest, LookupFoundAndNotFound) {
     const std::string declaration = (kExamples / "declaration.xml").string();
@@ -121,6 +83,78 @@ TEST_F(CliTest, ZipThenExtractGivesTheSameBytes) {
     EXPECT_EQ(readBytes(package), before);
 }
 
+TEST_F(CliTest, ListShowsTheAttributesExtractApplies) {
+    // Made by Python's zipfile: a Unix host with DOS bits below 0x10000 (no mode, so 0000),
+    // a DOS host with a Unix mode 0444 above 0x20000, and a plain DOS entry.
+    const fs::path archive = dir / "attributes.zip";
+    const Outcome made = shell("python3", {"-c",
+                                           "import sys,zipfile\n"
+                                           "z=zipfile.ZipFile(sys.argv[1],'w')\n"
+                                           "for name,host,attr in [('unixhost.txt',3,0x20),"
+                                           "('dosmode.txt',0,0o100444<<16),('plain.txt',0,0x20)]:\n"
+                                           "    i=zipfile.ZipInfo(name)\n"
+                                           "    i.create_system=host\n"
+                                           "    i.external_attr=attr\n"
+                                           "    z.writestr(i,name)\n",
+                                           archive.string()});
+    ASSERT_EQ(made.status, 0) << made.err;
+
+    const Outcome list = cli({"list", archive.string()});
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_THAT(list.out, HasSubstr("unixhost.txt\tStored\t12\t12\t"));
+    ASSERT_EQ(cli({"extract", archive.string(), (dir / "out").string()}).status, 0);
+    for (const std::string name : {"unixhost.txt", "dosmode.txt", "plain.txt"}) {
+        const size_t line = list.out.find(name + "\t");
+        ASSERT_NE(line, std::string::npos) << name;
+        const std::string row = list.out.substr(line, list.out.find('\n', line) - line);
+        const std::string letters = row.substr(row.rfind('\t') + 1);
+        const fs::perms permissions = fs::status(dir / "out" / name).permissions();
+        const bool readOnly = (permissions & fs::perms::owner_write) == fs::perms::none;
+        EXPECT_EQ(letters.find('R') != std::string::npos, readOnly) << row;
+        EXPECT_EQ(readOnly, name != "plain.txt") << name;
+    }
+}
+
+TEST_F(CliTest, ZipTakesEachFileLiterally) {
+    // Names a mask would split, trim, hide, widen or cut at a drive colon.
+    const std::vector<std::string> names = {"a;b.txt",   " lead.txt", "trail.txt ", ".dot.txt",
+                                            "star*.txt", "q?.txt",    "a:b.txt"};
+    std::vector<std::string> args = {"zip", (dir / "case.zip").string()};
+    for (const auto& name : names) args.push_back(dir.write("in/" + name, "content of " + name).string());
+    dir.write("in/star-other.txt", "matched by star*.txt as a mask");
+    dir.write("in/qx.txt", "matched by q?.txt as a mask");
+    const Outcome zip = cli(args);
+    ASSERT_EQ(zip.status, 0) << zip.err;
+    EXPECT_EQ(zip.err, "");
+
+    const Outcome listed = shell("python3", {"-c",
+                                             "import sys,zipfile\n"
+                                             "z=zipfile.ZipFile(sys.argv[1])\n"
+                                             "for i in z.infolist(): print(i.filename+'|'+z.read(i).decode())\n",
+                                             (dir / "case.zip").string()});
+    std::string expected;
+    for (const auto& name : names) expected += name + "|content of " + name + "\n";
+    EXPECT_EQ(listed.out, expected);
+    EXPECT_EQ(shell("unzip", {"-tq", (dir / "case.zip").string()}).status, 0);
+}
+
+TEST_F(CliTest, ZipNamesWhatItCannotAddAndLeavesNoEmptyPackage) {
+    const fs::path package = dir / "new.zip";
+    fs::create_directories(dir / "folder");
+    const Outcome nothing = cli({"zip", package.string(), (dir / "missing.txt").string(), (dir / "folder").string()});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_EQ(nothing.err, (dir / "missing.txt").string() + ": no such file\n" + (dir / "folder").string() +
+                               ": not a regular file\n");
+    EXPECT_FALSE(fs::exists(package));
+
+    // One good file among bad ones: the package is written, the failure still counts.
+    const fs::path good = dir.write("good.txt", "good");
+    const Outcome some = cli({"zip", package.string(), good.string(), (dir / "missing.txt").string()});
+    EXPECT_EQ(some.status, 1);
+    EXPECT_EQ(some.err, (dir / "missing.txt").string() + ": no such file\n");
+    EXPECT_EQ(shell("unzip", {"-tq", package.string()}).status, 0);
+}
+
 TEST_F(CliTest, ExtractReportsFailingEntriesAndGoesOn) {
     Outcome evil = cli({"extract", (kTestZips / "Zip.Evil.zip").string(), (dir / "out").string()});
     EXPECT_EQ(evil.status, 1);
@@ -168,7 +202,38 @@ TEST_F(CliTest, CabinetIsAcceptedByCabextractAndListed) {
 
     Outcome unwritable = cli({"cab", (dir / "no" / "x.cab").string(), (dir / "case").string()});
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err, "error: Cabinet file could bot be created.\n");
+    EXPECT_EQ(unwritable.err, "error: " + (dir / "no" / "x.cab").string() + ": Cabinet file could bot be created.\n");
+}
+
+TEST_F(CliTest, CabNamesTheFileOfEachErrorAndRefusesAFolderWithNothingToPack) {
+    // Names outside code page 950 cannot be stored: each is an error line of its own.
+    const fs::path korean = dir.write("case/한국.txt", "not in Big5");
+    const fs::path smile = dir.write("case/smile\xF0\x9F\x98\x80.txt", "nor this");
+    dir.write("case/ok.txt", "fine");
+    const fs::path cabinet = dir / "ATT.CAB";
+    const Outcome partly = cli({"cab", cabinet.string(), (dir / "case").string()});
+    EXPECT_EQ(partly.status, 1);
+    EXPECT_EQ(partly.err, "error: " + smile.string() + ": Error opening source file.\n" + "error: " + korean.string() +
+                              ": Error opening source file.\n");
+    EXPECT_THAT(shell("cabextract", {"-l", cabinet.string()}).out, HasSubstr("ok.txt"));
+
+    // Only hidden files and a sub-folder: nothing to pack, no cabinet.
+    dir.write("empty/.hidden", "skipped");
+    fs::create_directories(dir / "empty" / "sub");
+    const Outcome nothing = cli({"cab", (dir / "none.cab").string(), (dir / "empty").string()});
+    EXPECT_EQ(nothing.status, 1);
+    EXPECT_EQ(nothing.err, "error: " + (dir / "empty").string() + ": no file to pack.\n");
+    EXPECT_FALSE(fs::exists(dir / "none.cab"));
+}
+
+TEST_F(CliTest, CabRefusesAFolderThatCannotBeListed) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser lists every folder";
+    dir.write("locked/a.txt", "hidden from the listing");
+    fs::permissions(dir / "locked", fs::perms::owner_write | fs::perms::owner_exec);
+    const Outcome locked = cli({"cab", (dir / "locked.cab").string(), (dir / "locked").string()});
+    EXPECT_EQ(locked.status, 1);
+    EXPECT_THAT(locked.err, StartsWith("error: " + (dir / "locked").string() + ": "));
+    EXPECT_FALSE(fs::exists(dir / "locked.cab"));
 }
 
 }  // namespace

@@ -56,6 +56,35 @@ TEST(CodePage950, AsciiPassesThrough) {
     EXPECT_EQ(encodeCodePage(ascii), ascii);
 }
 
+// Conversions go through the converter in pieces of 64 KiB; texts of several pieces, with
+// characters and undefined sequences across every piece boundary, convert as short ones do.
+std::string repeated(std::string_view unit, size_t times) {
+    std::string out;
+    for (size_t i = 0; i < times; ++i) out += unit;
+    return out;
+}
+
+TEST(LongTexts, ConvertAcrossPieceBoundariesAsShortOnesDo) {
+    constexpr size_t kTimes = 40000;  // about 240 KB of Big5, four pieces and more
+    for (const std::string prefix : {"", "a"}) {
+        SCOPED_TRACE("prefix of " + std::to_string(prefix.size()) + " bytes");
+        const std::string big5 = prefix + repeated("\xb3\xaf\xa4\x70\xa9\xfa", kTimes);
+        const std::string text = prefix + repeated("陳小明", kTimes);
+        EXPECT_TRUE(decodeCodePage(big5) == text);
+        EXPECT_TRUE(encodeCodePage(text) == big5);
+        // A lead byte before a byte that cannot trail it: one substitute, the byte kept.
+        const std::string cutOff = prefix + repeated("\xa4" "0", 3 * kTimes);
+        EXPECT_TRUE(decodeCodePage(cutOff) == prefix + repeated("\uFFFD" "0", 3 * kTimes));
+    }
+    for (const std::string prefix : {"", "a", "ab", "abc"}) {
+        SCOPED_TRACE("prefix of " + std::to_string(prefix.size()) + " bytes");
+        const std::string smiles = prefix + repeated("😀", 2 * kTimes);  // four UTF-8 bytes, two UTF-16 units
+        EXPECT_TRUE(decodeCodePage(smiles, 65001) == smiles);
+        EXPECT_TRUE(encodeCodePage(smiles, 65001) == smiles);
+        EXPECT_TRUE(encodeCodePage(smiles) == prefix + repeated("?", 2 * kTimes));  // one mark per character
+    }
+}
+
 TEST(OtherCodePages, WesternAndOemPagesDiffer) {
     EXPECT_EQ(decodeCodePage("\xe9", 1252), "é");
     EXPECT_EQ(decodeCodePage("\x82", 437), "é");

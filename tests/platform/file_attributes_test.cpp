@@ -10,6 +10,9 @@
 #include <sys/stat.h>
 #endif
 
+#include <cerrno>
+#include <cstring>
+
 namespace tessaro::platform {
 namespace {
 
@@ -83,6 +86,40 @@ TEST(TempFile, ReplacesItsTargetKeepingPermissionsOrVanishes) {
     std::filesystem::path attempted;
     EXPECT_FALSE(TempFile::create(dir / "missing", "VMS", &attempted));
     EXPECT_EQ(attempted, dir / "missing" / "VMSXXXXXX");
+}
+
+TEST(TempFile, FollowsLinksRefusesReadOnlyTargetsAndGivesNewFilesTheUmask) {
+    TempDir dir;
+    const auto write = [](TempFile& file, const std::string& bytes) {
+        return file.write({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+    };
+    std::filesystem::create_directories(dir / "real");
+    std::filesystem::create_symlink("real/new.cab", dir / "dangling.cab");
+    std::filesystem::create_symlink("dangling.cab", dir / "chain.cab");
+    EXPECT_EQ(replacementTarget(dir / "chain.cab"), dir / "real" / "new.cab");
+    EXPECT_EQ(replacementTarget(dir / "plain.cab"), dir / "plain.cab");
+
+    const mode_t old = ::umask(027);
+    auto temp = TempFile::create(dir / "real", ".~cab");
+    ::umask(old);
+    ASSERT_TRUE(temp);
+    struct stat st {};
+    ASSERT_EQ(::stat(temp->path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);  // private while it is being written
+    ASSERT_TRUE(write(*temp, "cabinet"));
+    std::string reason;
+    ASSERT_TRUE(temp->replace(replacementTarget(dir / "chain.cab"), reason)) << reason;
+    ASSERT_EQ(::stat((dir / "real" / "new.cab").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.cab"));
+
+    ::chmod((dir / "real" / "new.cab").c_str(), 0444);
+    auto refused = TempFile::create(dir / "real", ".~cab");
+    ASSERT_TRUE(refused);
+    ASSERT_TRUE(write(*refused, "other"));
+    EXPECT_FALSE(refused->replace(dir / "real" / "new.cab", reason));
+    EXPECT_EQ(reason, std::strerror(EACCES));
+    EXPECT_EQ(readBytes(dir / "real" / "new.cab"), "cabinet");
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gmock/gmock.h>
 
+#include <new>
+#include <stdexcept>
+
 namespace tessaro::workspace {
 namespace {
 
@@ -103,6 +106,17 @@ TEST_F(LookupTest, UnreadableFileIsReportedAfterTheCellsWereEmptied) {
     EXPECT_THAT(port.errors, ElementsAre("The specified file was not found."));
     EXPECT_EQ(row(0).cells[kNoteCell], "");
     EXPECT_TRUE(runHandler(port, [] {}));
+}
+
+TEST(HandlerBoundary, ReportsEveryExceptionAndLetsTheProgramGoOn) {
+    testing::RecordingPort port;
+    EXPECT_FALSE(runHandler(port, [] { throw std::runtime_error("code page decoding failed"); }));
+    EXPECT_FALSE(runHandler(port, [] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(runHandler(port, [] { throw 42; }));
+    ASSERT_EQ(port.errors.size(), 3u);
+    EXPECT_EQ(port.errors[0], "code page decoding failed.");
+    EXPECT_EQ(port.errors[1], std::string(std::bad_alloc().what()) + ".");
+    EXPECT_EQ(port.errors[2], std::string(kUnknownErrorText) + ".");
 }
 
 class OpenDeclarationTest : public WorkspaceTest {

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+
 namespace tessaro::workspace {
 namespace {
 
@@ -393,6 +395,46 @@ TEST_F(ProductionTest, ADocumentThatCannotBeSavedLeavesTheRowUnmarked) {
     EXPECT_THAT(port.errors[0], ::testing::StartsWith("Cannot create file"));
     EXPECT_FALSE(fs::exists(output() / "0123456789_1131031_001.zip"));
     EXPECT_EQ(row(0).cells[kNoteCell], "");
+}
+
+}  // namespace
+}  // namespace tessaro::workspace
+
+namespace tessaro::workspace {
+namespace {
+
+// Files made by a run hold medical records: under umask 077 nobody else may read any of them,
+// and a program folder whose name holds mask characters is used literally.
+TEST(ProductionOutsideTest, UmaskIsHonouredAndOddProgramFoldersWork) {
+    testing::TempDir dir;
+    testing::RecordingPort port;
+    const fs::path app = dir / "app;[x]*?";
+    fs::create_directories(app);
+    Workspace ws(port, app.string());
+    ws.setClock([] { return production::dateTimeOf({2024, 10, 31}); });
+    ws.panel().CXMLfile = dir.write("fee.xml", declarationText({}, kHeader)).string();
+    CaseRow row;
+    row.caption = "04";
+    row.cells[kIdCell] = "A123456789";
+    row.cells[kAttachmentCell] = "<ATT>(A)" + dir.write("a.pdf", "pdf").string() + "<EMR>(A)" + dir.write("b.xml", "<x/>").string();
+    ws.cases().append(row);
+    ws.typeSerial(ws.caseRowDrawn(0), "123");
+
+    const mode_t old = ::umask(077);
+    const bool ran = runHandler(port, [&] { ws.CmakeAuditClick(); });
+    ::umask(old);
+    ASSERT_TRUE(ran) << (port.errors.empty() ? "" : port.errors[0]);
+
+    const fs::path package = app / "Upload" / "11309" / "0123456789_1131031_001.zip";
+    EXPECT_EQ(peers::packageComplaints(package), "");
+    EXPECT_THAT(production::checkPackage(package), IsEmpty());
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(app)) {
+        const auto perms = fs::status(entry.path()).permissions();
+        EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << entry.path();
+        files += entry.is_regular_file();
+    }
+    EXPECT_EQ(files, 6);  // two copies, two cabinets, the document, the package
 }
 
 }  // namespace

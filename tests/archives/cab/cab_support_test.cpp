@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace tessaro::archives::cab {
 namespace {
 
@@ -36,11 +38,29 @@ std::string contentOf(const fs::path& cabinet, const std::string& name) {
 
 std::string mask(const TempDir& dir, const std::string& sub = "") { return (dir.path() / sub).string() + "/*.*"; }
 
+// True when a temporary cabinet was left behind in `folder`.
 bool leftovers(const fs::path& folder) {
     for (const auto& e : fs::directory_iterator(folder))
-        if (e.path().filename().string().find(".part") != std::string::npos) return true;
+        if (e.path().filename().string().starts_with(".~cab")) return true;
     return false;
 }
+
+unsigned modeOf(const fs::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+}
+
+// Sets the process's umask for one scope.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t old_;
+};
 
 // ---- Collecting files ----
 
@@ -227,6 +247,70 @@ TEST(CabCompress, ACabinetThatCannotBeCreatedReportsCode6AndLeavesNothing) {
     EXPECT_FALSE(cab.Compress());
     EXPECT_EQ(cab.LastError(), 5);
     EXPECT_EQ(tessaro::testing::readBytes(dir / "keep.cab"), before);
+}
+
+TEST(CabCompress, NewCabinetsHonourTheUmaskAsGcabDoes) {
+    TempDir dir;
+    const auto input = dir.write("in/record.pdf", "medical record");
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"));
+    for (const mode_t umask : {077, 027, 022}) {
+        SCOPED_TRACE(umask);
+        const ScopedUmask scoped(umask);
+        const fs::path ours = dir / ("ours" + std::to_string(umask) + ".cab");
+        const fs::path gcab = dir / ("gcab" + std::to_string(umask) + ".cab");
+        cab.FileName = ours.string();
+        ASSERT_TRUE(cab.Compress());
+        ASSERT_EQ(tessaro::testing::runCommand("gcab -c " + tessaro::testing::shellQuote(gcab) + " " +
+                                               tessaro::testing::shellQuote(input))
+                      .status,
+                  0);
+        EXPECT_EQ(modeOf(ours), 0666u & ~umask);
+        EXPECT_EQ(modeOf(ours), modeOf(gcab));
+    }
+}
+
+TEST(CabCompress, AReadOnlyCabinetIsNotReplaced) {
+    TempDir dir;
+    dir.write("in/a.txt", "new content");
+    const auto existing = dir.write("old.cab", "an older cabinet");
+    ::chmod(existing.c_str(), 0444);
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"));
+    cab.FileName = existing.string();
+    EXPECT_FALSE(cab.Compress());
+    EXPECT_EQ(cab.LastError(), 6);
+    EXPECT_EQ(tessaro::testing::readBytes(existing), "an older cabinet");
+    EXPECT_EQ(modeOf(existing), 0444u);
+    EXPECT_FALSE(leftovers(dir.path()));
+}
+
+TEST(CabCompress, AnyNameTheFileSystemTakesWorksAndLinksAreFollowed) {
+    TempDir dir;
+    dir.write("in/a.txt", "aaa");
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"));
+    for (const size_t length : {248u, 255u}) {
+        const fs::path longName = dir / (std::string(length - 4, 'n') + ".CAB");
+        cab.FileName = longName.string();
+        EXPECT_TRUE(cab.Compress()) << length;
+        EXPECT_EQ(cab.LastError(), 0) << length;
+        const auto check = tessaro::testing::runCommand("cabextract -t " + tessaro::testing::shellQuote(longName));
+        EXPECT_EQ(check.status, 0) << check.output;
+    }
+
+    // A link to a cabinet elsewhere: the cabinet it names is written, the link stays.
+    fs::create_directories(dir / "real");
+    fs::create_symlink("real/case.cab", dir / "link.cab");
+    cab.FileName = (dir / "link.cab").string();
+    ASSERT_TRUE(cab.Compress());
+    EXPECT_TRUE(fs::is_symlink(dir / "link.cab"));
+    EXPECT_EQ(contentOf(dir / "real" / "case.cab", "a.txt"), "aaa");
+    EXPECT_FALSE(leftovers(dir.path()));
+    EXPECT_FALSE(leftovers(dir / "real"));
 }
 
 TEST(CabCompress, RaisesECabErrorWhenAskedAndStillFinishes) {

@@ -3,7 +3,7 @@
 #include "archives/cab/cab_checksum.h"
 #include "archives/cab/cabinet_reader.h"
 #include "archives/cab/cabinet_writer.h"
-#include "archives/codecs/decode_error.h"
+#include "archives/io/decode_error.h"
 #include "tests/archives/cab/cab_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -169,6 +169,79 @@ TEST(CabinetReader, RejectsDamagedCabinets) {
     badCount[28] = static_cast<char>(0xFF);  // file count far beyond the records present
     expectDecodeError(badCount, "file count");
     EXPECT_THROW(CabinetReader(dir / "missing.cab"), tessaro::Error);
+}
+
+// Gives `size` zero bytes.
+class ZeroSource final : public ByteSource {
+public:
+    explicit ZeroSource(std::uint64_t size) : size_(size) {}
+    size_t read(std::span<std::uint8_t> buffer) override {
+        const size_t n = static_cast<size_t>(std::min<std::uint64_t>(buffer.size(), size_ - pos_));
+        std::fill_n(buffer.begin(), n, std::uint8_t{0});
+        pos_ += n;
+        return n;
+    }
+    std::uint64_t position() const override { return pos_; }
+    void seek(std::uint64_t offset) override { pos_ = std::min(offset, size_); }
+
+private:
+    std::uint64_t size_;
+    std::uint64_t pos_ = 0;
+};
+
+// A cabinet of `folderCount` MSZIP folders holding one file each, followed by `copies` copies
+// of the CFDATA records `blocks`; folder i claims `blockCount` blocks of copy i % copies.
+std::string craftedCabinet(const std::string& blocks, std::uint16_t blockCount, size_t folderCount, size_t copies,
+                           std::uint32_t fileSize) {
+    std::vector<FileRecord> files;
+    for (size_t i = 0; i < folderCount; ++i)
+        files.push_back({fileSize, 0, static_cast<std::uint16_t>(i), 0x5421, 0x6000, 0x20, "f" + std::to_string(i)});
+    size_t dataStart = kHeaderSize + kFolderSize * folderCount;
+    for (const auto& file : files) dataStart += fileRecordSize(file);
+
+    std::vector<std::uint8_t> bytes;
+    const auto u32 = [](size_t value) { return static_cast<std::uint32_t>(value); };
+    putHeader(bytes, u32(dataStart + blocks.size() * copies), u32(kHeaderSize + kFolderSize * folderCount),
+              static_cast<std::uint16_t>(folderCount), static_cast<std::uint16_t>(folderCount));
+    for (size_t i = 0; i < folderCount; ++i)
+        putFolder(bytes, {u32(dataStart + blocks.size() * (i % copies)), blockCount, kCompressMszip});
+    for (const auto& file : files) putFile(bytes, file);
+    std::string out(bytes.begin(), bytes.end());
+    for (size_t i = 0; i < copies; ++i) out += blocks;
+    return out;
+}
+
+TEST(CabinetReader, RefusesFoldersThatShareOrOverrunTheirDataBlocks) {
+    TempDir dir;
+    // 580 MSZIP blocks of 32 KiB of zeros: about 37 KB that decode to 19 MB.
+    constexpr std::uint16_t kBlocks = 580;
+    constexpr std::uint32_t kFolderBytes = std::uint32_t{kBlocks} * kMaxBlockInput;
+    CabinetWriter writer(FolderCompression::mszip);
+    ZeroSource zeros(kFolderBytes);
+    writer.addFile(zeros, {"zeros.bin", 0x5421, 0x6000, 0x20});
+    writer.finish(dir / "base.cab");
+    const std::string blocks = [&] {
+        const CabinetReader base(dir / "base.cab");
+        EXPECT_EQ(base.folders().at(0).dataBlockCount, kBlocks);
+        return tessaro::testing::readBytes(dir / "base.cab").substr(base.folders().at(0).firstDataOffset);
+    }();
+
+    // 1,100 folders claiming the same blocks: 21 GB to decode from 64 KB, refused at once.
+    const std::string shared = craftedCabinet(blocks, kBlocks, 1100, 1, kFolderBytes);
+    EXPECT_LT(shared.size(), 65536u);
+    EXPECT_THROW(CabinetReader(dir.write("shared.cab", shared)), DecodeError);
+    // A block count that runs past the data that follows.
+    EXPECT_THROW(CabinetReader(dir.write("overrun.cab", craftedCabinet(blocks, kBlocks + 1, 1, 1, kFolderBytes))),
+                 DecodeError);
+
+    // Folders with blocks of their own are sound: every file comes out once.
+    CabinetReader sound(dir.write("sound.cab", craftedCabinet(blocks, kBlocks, 3, 3, kFolderBytes)));
+    std::map<std::string, CountingSink> sinks;
+    sound.extractAll([&](const CabEntry& e) { return &sinks[e.name]; });
+    ASSERT_EQ(sinks.size(), 3u);
+    for (const auto& [name, sink] : sinks) EXPECT_EQ(sink.count(), kFolderBytes) << name;
+    const auto check = runCommand("cabextract -t " + shellQuote(dir / "sound.cab"));
+    EXPECT_EQ(check.status, 0) << check.output;
 }
 
 }  // namespace

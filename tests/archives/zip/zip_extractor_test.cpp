@@ -201,6 +201,46 @@ TEST_F(ZipExtractorTest, NamesAreDecodedAsADesktopWithCodePage950ReadsThem) {
     EXPECT_EQ(western.entries().back().name, "ΓÑßΓ.txt");
 }
 
+// The Unicode Path record of a name, with the CRC-32 of the name's bytes as stored.
+std::string unicodePathRecord(std::string_view raw, std::string_view name) {
+    std::string record;
+    RawZip::put16(record, 0x7075);
+    RawZip::put16(record, static_cast<std::uint16_t>(5 + name.size()));
+    record.push_back(1);
+    RawZip::put32(record, zlibCrc(raw));
+    record += name;
+    return record;
+}
+
+TEST_F(ZipExtractorTest, AUnicodePathRecordForTheStoredBytesWinsAsItDoesFor7zzAndUnzip) {
+    // 羅 is C3 B9 in Big5, which is also valid UTF-8 (ù); café.txt comes from a code page
+    // 1252 desktop, whose E9 is no Big5 character. Both carry a correct record.
+    const std::string big5 = platform::encodeCodePage("羅.txt", 950);
+    ASSERT_EQ(big5, "\xC3\xB9.txt");
+    RawZip raw;
+    auto luo = RawZip::stored(big5, "big5 name");
+    luo.centralExtra = unicodePathRecord(big5, "羅.txt");
+    raw.add(luo);
+    auto cafe = RawZip::stored("caf\xE9.txt", "code page 1252 name");
+    cafe.versionMadeBy = 0x0B14;
+    cafe.centralExtra = unicodePathRecord("caf\xE9.txt", "café.txt");
+    raw.add(cafe);
+    const auto archive = writeRaw("unicode-path.zip", raw);
+
+    for (const char* peer : {"7zz l", "unzip -l"}) {
+        const auto listing = runCommand(std::string("LANG=C.UTF-8 ") + peer + " " + quoted(archive));
+        EXPECT_NE(listing.output.find("羅.txt"), std::string::npos) << peer << listing.output;
+        EXPECT_NE(listing.output.find("café.txt"), std::string::npos) << peer << listing.output;
+    }
+    TZipExtractor extractor;
+    const auto out = extract(archive, extractor);
+    ASSERT_EQ(extractor.entries().size(), 2u);
+    EXPECT_EQ(extractor.entries()[0].name, "羅.txt");
+    EXPECT_EQ(extractor.entries()[1].name, "café.txt");
+    EXPECT_EQ(readBytes(out / "羅.txt"), "big5 name");
+    EXPECT_EQ(readBytes(out / "café.txt"), "code page 1252 name");
+}
+
 TEST_F(ZipExtractorTest, EncryptedUnsupportedAndCorruptEntriesAreSkippedWithoutOutput) {
     RawZip raw;
     auto encrypted = RawZip::stored("secret.txt", "xxxxxxxxxxxx");

@@ -1,8 +1,8 @@
-#include "archives/zip/zip_format.h"
+#include "archives/io/little_endian.h"
 
 #include <algorithm>
 
-namespace tessaro::archives::zip {
+namespace tessaro::archives {
 
 std::uint64_t ByteReader::take(size_t count) {
     std::uint64_t value = 0;
@@ -24,4 +24,4 @@ std::string_view ByteReader::bytes(size_t count) {
     return out;
 }
 
-}  // namespace tessaro::archives::zip
+}  // namespace tessaro::archives

@@ -1,0 +1,34 @@
+// The attachment list `CattList`: kind, class and file of the selected case's attachments and,
+// over each row on screen, the row's kind and class drop-downs and its file button "設定".
+//
+// The editors are bound to their row's id; their events leave here as signals carrying it.
+#pragma once
+
+#include "app/window/editor_table.h"
+#include "app/window/list_models.h"
+#include "app/workspace/workspace.h"
+
+namespace tessaro::window {
+
+class AttachmentListView final : public EditorTable {
+    Q_OBJECT
+public:
+    AttachmentListView(workspace::Workspace& workspace, QWidget* parent);
+    ~AttachmentListView() override;
+
+    AttachmentListModel& attachmentModel() { return attachments_; }
+
+signals:
+    void kindChosen(quint64 row, int item);
+    void classChosen(quint64 row, int item);
+    void fileButtonPressed(quint64 row);
+
+protected:
+    std::vector<Editor> createEditors(int row, std::uint64_t id, int rowTop, int rowHeight) override;
+
+private:
+    workspace::Workspace& workspace_;
+    AttachmentListModel attachments_;
+};
+
+}  // namespace tessaro::window

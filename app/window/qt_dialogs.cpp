@@ -1,0 +1,74 @@
+#include "app/window/qt_dialogs.h"
+
+#include "app/window/file_filters.h"
+#include "app/window/qt_text.h"
+#include "app/window/window_texts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tessaro::window {
+namespace {
+
+// Whether file names tell letter cases apart, which decides how patterns are offered.
+constexpr bool kCaseSensitiveNames =
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    false;
+#else
+    true;
+#endif
+
+QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                    QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, qtText(kProgramTitle), text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+// A file dialog set up from a request: filters (the first selected) and initial folder. An
+// empty folder leaves the dialog's own default.
+void prepare(QFileDialog& dialog, const FileDialogRequest& request) {
+    const QStringList filters = qtNameFilters(request.filter, kCaseSensitiveNames);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+    if (!request.initialDir.empty()) dialog.setDirectory(qtPath(request.initialDir));
+}
+
+std::optional<std::filesystem::path> chosenFile(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return pathOf(dialog.selectedFiles().front());
+}
+
+}  // namespace
+
+void QtDialogs::message(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::NoIcon, text, QMessageBox::Ok);
+}
+
+void QtDialogs::error(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::Critical, text, QMessageBox::Ok);
+}
+
+bool QtDialogs::okCancel(QWidget* parent, const QString& text) {
+    return showBox(parent, QMessageBox::Warning, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+std::optional<std::filesystem::path> QtDialogs::openFile(QWidget* parent, const FileDialogRequest& request) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    prepare(dialog, request);
+    return chosenFile(dialog);
+}
+
+std::optional<std::filesystem::path> QtDialogs::saveFile(QWidget* parent, const FileDialogRequest& request) {
+    // Qt's save dialog asks before an existing file is replaced.
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    prepare(dialog, request);
+    dialog.setDefaultSuffix(qtText(request.defaultExtension));
+    if (!request.fileName.empty()) dialog.selectFile(qtText(request.fileName));
+    return chosenFile(dialog);
+}
+
+}  // namespace tessaro::window

@@ -1,0 +1,43 @@
+#include "tables/setting_table.h"
+
+#include "feeinput/text_fields.h"
+
+namespace tessaro::tables {
+namespace {
+
+// The first character of a UTF-8 text (a whole multi-byte sequence).
+std::string_view firstCharacter(std::string_view text) {
+    if (text.empty()) return {};
+    const auto lead = static_cast<unsigned char>(text.front());
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return text.substr(0, length);
+}
+
+}  // namespace
+
+feeinput::LineList settingTableLines(std::string_view declarationPath, const std::vector<SettingTableRow>& rows) {
+    feeinput::LineList lines;
+    lines.reserve(rows.size() + 1);
+    lines.emplace_back(declarationPath);
+    // Every row is written, empty values included; nothing is examined or escaped.
+    for (const SettingTableRow& row : rows) lines.push_back(row.category + "," + row.serial + "," + row.attachments);
+    return lines;
+}
+
+std::string proposedSettingTableName(std::string_view feeYearMonth, std::string_view uploadTypeItem,
+                                     std::string_view declarationTypeItem) {
+    return std::string(feeYearMonth) + std::string(firstCharacter(uploadTypeItem)) +
+           std::string(firstCharacter(declarationTypeItem));
+}
+
+std::optional<SettingTableLine> readSettingTableLine(std::string_view line) {
+    const std::vector<std::string> fields = feeinput::SetDelimitedText(line, ',');
+    if (fields.size() < 2) return std::nullopt;
+    SettingTableLine result;
+    result.category = feeinput::Trim(fields[0]);
+    result.serial = feeinput::StrToIntDef(feeinput::Trim(fields[1]), 0);
+    if (fields.size() > 2) result.attachments = feeinput::Trim(fields[2]);
+    return result;
+}
+
+}  // namespace tessaro::tables

@@ -1,0 +1,49 @@
+// The setting table: the user's own list of a month's sampled cases, one text line per case.
+//
+// Line 1 is the fee declaration file's path as the window's path box holds it (an empty
+// line when the box is empty); every further line is one case: category, serial number
+// and attachment text, separated by commas, written raw (no quoting, no escaping). The
+// file is written as every text file is: code page 950, CR LF after each line.
+//
+// Reading takes every line that splits into at least two fields as a case line, the first
+// one included, so a table written by hand may leave the path line out. An attachment text
+// that holds a comma comes back only up to it.
+#pragma once
+
+#include "feeinput/text_file.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaro::tables {
+
+// One case row as it is saved: its editors' category and serial text and its attachment text.
+struct SettingTableRow {
+    std::string category;
+    std::string serial;  // as typed, untrimmed
+    std::string attachments;
+};
+
+// The lines of a setting table: the declaration path, then one line per row.
+feeinput::LineList settingTableLines(std::string_view declarationPath, const std::vector<SettingTableRow>& rows);
+
+// The file name the save dialog proposes: the fee year-month, then the first character of
+// the upload category and of the declaration category shown ("11309" "1.當期送審" "1:送核"
+// gives "1130911").
+std::string proposedSettingTableName(std::string_view feeYearMonth, std::string_view uploadTypeItem,
+                                     std::string_view declarationTypeItem);
+
+// What a case line of a setting table holds.
+struct SettingTableLine {
+    std::string category;         // field 1, trimmed
+    std::int32_t serial = 0;      // field 2, trimmed, as an integer (0 when it is none)
+    std::string attachments;      // field 3, trimmed; empty when the line has two fields
+};
+
+// The case line `line` holds; nothing for a line of fewer than two fields.
+std::optional<SettingTableLine> readSettingTableLine(std::string_view line);
+
+}  // namespace tessaro::tables

@@ -1,0 +1,140 @@
+// tessaro-cli make, import and check driven as a user's script drives them: the bundled
+// example, sampling files plain and zipped with attachments from a setting table, stops and
+// messages, and the checker's verdicts.
+#include "platform/code_page.h"
+#include "tests/cli/cli_fixture.h"
+
+#include <gmock/gmock.h>
+
+namespace tessaro::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+const fs::path kSource = TESSARO_SOURCE_DIR;
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        result.push_back(text.substr(start, end - start));
+    return result;
+}
+
+std::string big5Lines(const std::vector<std::string>& text) {
+    std::string joined;
+    for (const std::string& line : text) joined += line + "\r\n";
+    return platform::encodeCodePage(joined);
+}
+
+class MakeTest : public CliTest {
+protected:
+    // tessaro-cli run from the repository's root, where the example's relative paths hold.
+    Outcome fromSource(const std::vector<std::string>& args) const { return shell(shellArg(TESSARO_CLI), args, kSource); }
+
+    fs::path app() const { return dir / "app"; }
+    fs::path upload() const { return app() / "Upload" / "11309"; }
+    std::string record(const std::string& name, const std::string& bytes) const { return dir.write("rec/" + name, bytes).string(); }
+};
+
+TEST_F(MakeTest, TheExampleGivesCheckedPackagesAndNamesThemOnStandardOutput) {
+    const Outcome made = fromSource({"make", "--dir", app().string(), "--import", "examples/settings.txt", "--seq", "7"});
+    EXPECT_EQ(made.status, 0) << made.err;
+    const std::vector<std::string> packages = lines(made.out);
+    ASSERT_EQ(packages.size(), 3u) << made.out;
+    for (const std::string& package : packages) {
+        EXPECT_TRUE(fs::path(package).is_absolute()) << package;
+        EXPECT_EQ(fs::path(package).parent_path(), upload());
+    }
+    EXPECT_THAT(packages[0], HasSubstr("_007.zip"));
+    EXPECT_THAT(packages[2], HasSubstr("_009.zip"));
+    EXPECT_EQ(made.err, "匯入完成\n製作完成: 檔案放在" + upload().string() + "/ 請自行到VPN上傳\n");
+
+    std::vector<std::string> checkArgs = {"check"};
+    checkArgs.insert(checkArgs.end(), packages.begin(), packages.end());
+    const Outcome checked = cli(checkArgs);
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    EXPECT_EQ(checked.out, "");
+    EXPECT_TRUE(fs::is_directory(app() / "DATA"));
+    EXPECT_TRUE(fs::is_directory(app() / "ATT"));
+}
+
+TEST_F(MakeTest, MessagesGoToStandardErrorAndAStopFailsTheRun) {
+    const std::string declaration = (kSource / "examples" / "declaration.xml").string();
+    const std::string pdf = record("a.pdf", "%PDF");
+    dir.write("table.txt", big5Lines({declaration, "04,123,<ATT>(A)" + pdf, "04,999,<ATT>(A)" + pdf,
+                                      "A1,7,<ATT>(A)" + (dir / "rec" / "gone.pdf").string(), "09,31,<ATT>(B)" + pdf}));
+    const Outcome made = cli({"make", "--dir", app().string(), "--import", (dir / "table.txt").string()});
+    EXPECT_EQ(made.status, 1);
+    EXPECT_THAT(lines(made.err), ElementsAre("第3行的案件分類04或流水號999找不到", "匯入完成",
+                                             "第2筆病歷檔案:" + (dir / "rec" / "gone.pdf").string() + "不存在"));
+    // The first case's package was written before the stop, and stays.
+    ASSERT_EQ(lines(made.out).size(), 1u);
+    EXPECT_THAT(lines(made.out)[0], StartsWith((upload() / "3501200000_").string()));
+    EXPECT_THAT(lines(made.out)[0], ::testing::EndsWith("_001.zip"));
+    EXPECT_TRUE(fs::exists(lines(made.out)[0]));
+}
+
+TEST_F(MakeTest, SamplingFilesPlainAndZippedTakeAttachmentsFromATable) {
+    const std::string pdf = record("chart.pdf", "%PDF-1.4 chart");
+    const std::string xml = record("emr.xml", "<emr/>");
+    // A heading line, then two cases; the header values come from the file itself.
+    const std::string csv = big5Lines({"醫事機構代碼,費用年月,申報類別,申報日期,案件分類,流水號,x,身分證號,x,x,x,姓名,x,就醫日期",
+                                       "'3501200000,11309,2,1131015,04,123,x,A123456789,x,x,x,陳小明,x,1130905",
+                                       "3501200000,11309,2,1131015,A1,7,x,C134567890,x,x,x,王大同,x,1130920"});
+    const fs::path plain = dir.write("in/cases-SMP.csv", csv);
+    const fs::path table = dir.write("attach.txt", big5Lines({"", "04,123,<ATT>(A)" + pdf, "a1,0007,<EMR>(A)" + xml, "09,5,<ATT>(A)" + pdf}));
+
+    const Outcome listed = cli({"import", "--dir", app().string(), plain.string()});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "04\t123\t陳小明\tA123456789\t1130905\t\nA1\t7\t王大同\tC134567890\t1130920\t\n");
+
+    const Outcome made = cli({"make", "--dir", app().string(), "--import", plain.string(), "--attachments", table.string()});
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(lines(made.out).size(), 2u);
+    EXPECT_THAT(made.err, HasSubstr(table.string() + ": line 4 (09,5) matches no imported case\n"));
+    EXPECT_EQ(cli({"check", lines(made.out)[0], lines(made.out)[1]}).status, 0);
+
+    // The same file inside a .zip, with the upload and declaration categories given.
+    ASSERT_EQ(shell("cd " + shellArg((dir / "in").string()) + " && zip -q ../SMP.zip cases-SMP.csv", {}).status, 0);
+    fs::remove_all(app() / "Upload");
+    const Outcome zipped = cli({"make", "--dir", app().string(), "--import", (dir / "SMP.zip").string(), "--attachments",
+                                table.string(), "--upload-type", "2", "--declaration-type", "4"});
+    EXPECT_EQ(zipped.status, 0) << zipped.err;
+    ASSERT_EQ(lines(zipped.out).size(), 2u);
+    const auto xmlFiles = shell("unzip -p " + shellArg(lines(zipped.out)[0]) + " 'XML*'", {});
+    EXPECT_THAT(platform::decodeCodePage(xmlFiles.out), HasSubstr("<c1>2</c1>"));
+    EXPECT_THAT(platform::decodeCodePage(xmlFiles.out), HasSubstr("<c5>4</c5>"));
+}
+
+TEST_F(MakeTest, WrongCommandLinesAreUsageErrors) {
+    EXPECT_EQ(cli({"make", "--dir", app().string()}).status, 2);
+    EXPECT_EQ(cli({"make", "--import", "x.txt", "--seq", "1000"}).status, 2);
+    EXPECT_EQ(cli({"make", "--import", "x.txt", "--seq", "0"}).status, 2);
+    EXPECT_EQ(cli({"make", "--import", "x.txt", "--upload-type", "4"}).status, 2);
+    EXPECT_EQ(cli({"make", "--import", "x.txt", "--declaration-type", "3"}).status, 2);
+    EXPECT_EQ(cli({"import"}).status, 2);
+    EXPECT_EQ(cli({"check"}).status, 2);
+    // A file that cannot be imported is the import's own error, not a usage error.
+    const Outcome missing = cli({"make", "--dir", app().string(), "--import", (dir / "none.txt").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.err, StartsWith("error: Cannot open file"));
+}
+
+TEST_F(MakeTest, CheckNamesEachProblemAfterItsPackage) {
+    const Outcome made = fromSource({"make", "--dir", app().string(), "--import", "examples/settings.txt"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string good = lines(made.out)[0];
+    const fs::path bad = dir / "bad" / fs::path(good).filename();
+    fs::create_directories(bad.parent_path());
+    ASSERT_EQ(shell("cp " + shellArg(good) + " " + shellArg(bad.string()) + " && zip -q -d " + shellArg(bad.string()) + " 'XML*'", {}).status, 0);
+    const Outcome checked = cli({"check", good, bad.string()});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_THAT(lines(checked.out), ElementsAre(bad.string() + ": the package holds no document"));
+}
+
+}  // namespace
+}  // namespace tessaro::cli

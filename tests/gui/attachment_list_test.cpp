@@ -1,0 +1,120 @@
+// The attachment list through the real window: the file dialog of a row writes the case's
+// attachment text into the case the list shows and never into another; the editors follow
+// their rows.
+#include "tests/gui/gui_fixture.h"
+#include "tests/gui/gui_tests.h"
+
+namespace tessaro::testing {
+namespace {
+
+using workspace::kAttachmentCell;
+
+class AttachmentListTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<GuiFixture> f;
+
+    window::AttachmentListView& list() { return f->panel().CattList; }
+    std::string attachments(std::size_t row) { return f->cell(row, kAttachmentCell); }
+
+private slots:
+    void init() {
+        f = std::make_unique<GuiFixture>();
+        f->openDeclaration({});
+        f->addCases(2);
+        f->dialogs.openRequests.clear();
+    }
+    void cleanup() { f.reset(); }
+
+    void addingNeedsASelectedCase() {
+        f->driver().click(f->panel().CattAdd);
+        QCOMPARE(f->dialogs.messages, QStringList{QStringLiteral("必須先選擇案件")});
+        QCOMPARE(f->workspace().attachments().size(), 0u);
+    }
+
+    void aChosenFileGoesIntoTheSelectedCaseOnly() {
+        const auto chart = f->write("records/chart1.pdf", "pdf");
+        const auto emr = f->write("records/visit.xml", "xml");
+        f->driver().clickCase(1);
+        f->driver().click(f->panel().CattAdd);
+        f->driver().click(f->panel().CattAdd);
+        QCOMPARE(list().rowsWithEditors(), 2u);
+        WindowDriver::choose(*f->driver().kindEditor(1), QStringLiteral("EMR"));
+        WindowDriver::choose(*f->driver().classEditor(1), QStringLiteral("C:非影像報告"));
+        QCOMPARE(f->workspace().attachments()[1].kind, "EMR");
+        QCOMPARE(list().model()->index(1, 1).data().toString(), QStringLiteral("C:非影像報告"));
+
+        f->dialogs.openAnswers.push_back(emr);
+        f->driver().click(*f->driver().fileButton(1));
+        QCOMPARE(attachments(1), "<EMR>(C)" + emr.string());
+        QCOMPARE(attachments(0), "");
+        // The first dialog opens in the program folder with the kind's filter; the next in
+        // the folder of the file chosen.
+        QCOMPARE(f->dialogs.openRequests.size(), 1u);
+        QCOMPARE(f->dialogs.openRequests[0].filter, "電子病歷檔|*.xml");
+        QCOMPARE(f->dialogs.openRequests[0].initialDir, f->folder().string() + "/");
+        f->dialogs.openAnswers.push_back(chart);
+        f->driver().click(*f->driver().fileButton(0));
+        QCOMPARE(attachments(1), "<ATT>(A)" + chart.string() + "<EMR>(C)" + emr.string());
+        QCOMPARE(f->dialogs.openRequests[1].filter, "附加檔|*.*");
+        QCOMPARE(f->dialogs.openRequests[1].initialDir, (f->folder() / "records/").string());
+        QCOMPARE(attachments(0), "");
+
+        // Moving to the other case with the keyboard shows its (empty) list; its dialogs
+        // write into it, and the first case keeps its text.
+        f->window().caseList().setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(&f->window().caseList(), Qt::Key_Up);
+        QCOMPARE(f->workspace().attachments().size(), 0u);
+        f->driver().click(f->panel().CattAdd);
+        f->dialogs.openAnswers.push_back(chart);
+        f->driver().click(*f->driver().fileButton(0));
+        QCOMPARE(attachments(0), "<ATT>(A)" + chart.string());
+        QCOMPARE(attachments(1), "<ATT>(A)" + chart.string() + "<EMR>(C)" + emr.string());
+    }
+
+    void aDeletedCaseReceivesNothingAndNoOtherCaseDoes() {
+        const auto chart = f->write("chart.pdf", "pdf");
+        f->workspace().cases()[0].cells[kAttachmentCell] = "<ATT>(A)/old.pdf";
+        f->driver().clickCase(0);
+        f->driver().click(f->panel().Cdel);  // the list still shows the deleted case
+        QCOMPARE(f->workspace().attachments().size(), 1u);
+        QCOMPARE(f->workspace().cases().size(), 1u);
+        f->dialogs.openAnswers.push_back(chart);
+        f->driver().click(*f->driver().fileButton(0));
+        QCOMPARE(attachments(0), "");
+        QCOMPARE(f->workspace().attachments()[0].file, chart.string());
+    }
+
+    void editorsFollowTheirRowsAfterADeletion() {
+        f->workspace().cases()[0].cells[kAttachmentCell] = "<ATT>(A)/1.pdf(B)/2.pdf(C)/3.pdf(D)/4.pdf";
+        f->driver().clickCase(0);
+        QCOMPARE(list().rowsWithEditors(), 4u);
+        const std::uint64_t third = f->workspace().attachments()[2].id.value;
+        f->driver().clickAttachment(1);
+        f->driver().click(f->panel().CattDel);
+        QCOMPARE(f->workspace().attachments().size(), 3u);
+        QCOMPARE(list().rowsWithEditors(), 3u);
+        for (int row = 0; row < 3; ++row)
+            for (QWidget* editor : list().editorsOf(f->workspace().attachments()[static_cast<std::size_t>(row)].id.value))
+                QCOMPARE(editor->y(), list().rowViewportPosition(row) - 1);
+        // The former third row's editors act on it, now the second.
+        QCOMPARE(f->workspace().attachments()[1].id.value, third);
+        QCOMPARE(f->driver().classEditor(1)->currentText(), QStringLiteral("C:非影像報告"));
+        WindowDriver::choose(*f->driver().kindEditor(1), QStringLiteral("DCF"));
+        QCOMPARE(f->workspace().attachments()[1].kind, "DCF");
+        QCOMPARE(f->workspace().attachments()[0].kind, "ATT");
+        QCOMPARE(f->workspace().attachments()[2].kind, "ATT");
+        // Editors sit over their cells: the file button's right edge meets column "檔案"'s.
+        QPushButton* button = f->driver().fileButton(0);
+        QCOMPARE(button->geometry().right() + 1, 1 + list().columnWidth(0) + list().columnWidth(1) + list().columnWidth(2));
+        QCOMPARE(f->driver().kindEditor(0)->width(), list().columnWidth(0) - 2);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> makeAttachmentListTest() { return std::make_unique<AttachmentListTest>(); }
+
+}  // namespace tessaro::testing
+
+#include "attachment_list_test.moc"

@@ -1,0 +1,134 @@
+// The panel and the window's frame: initial state, the sequence number box, the read-only
+// header boxes, the focus order, the layout when the window is widened, the dialogs' filters.
+#include "app/window/file_filters.h"
+#include "tests/gui/gui_fixture.h"
+#include "tests/gui/gui_tests.h"
+
+namespace tessaro::testing {
+namespace {
+
+class PanelTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<GuiFixture> f;
+
+private slots:
+    void init() { f = std::make_unique<GuiFixture>(); }
+    void cleanup() { f.reset(); }
+
+    void startsWithItsCaptionsItemsAndValues() {
+        window::SidePanel& p = f->panel();
+        QCOMPARE(f->window().windowTitle(), QStringLiteral("電子病歷抽審檔案製作"));
+        QCOMPARE(f->window().size(), QSize(1071, 642));
+        QCOMPARE(p.width(), 403);
+        QCOMPARE(p.CuploadType.currentText(), QStringLiteral("1.當期送審"));
+        QCOMPARE(p.CINSUtype.count(), 4);
+        QCOMPARE(p.CINSUtype.itemText(2), QStringLiteral("4:申復送核 "));
+        QCOMPARE(p.CINSUtype.currentIndex(), 0);
+        QCOMPARE(p.CtodayNo.value(), 1);
+        QCOMPARE(p.CtodayNo.minimum(), 1);
+        QCOMPARE(p.CtodayNo.maximum(), 999);
+        QCOMPARE(p.Label5.text().split(QLatin1Char('\n')).size(), 12);
+        QCOMPARE(p.Label5.text().split(QLatin1Char('\n'))[4], QStringLiteral("04,123,<ATT>(A)D:\\chart1.pdf(B)D:\\chart2.pdf"));
+        QCOMPARE(f->window().caseList().model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("病歷檔案"));
+        QCOMPARE(f->window().caseList().columnWidth(5), 200);
+        QCOMPARE(p.CattList.geometry(), QRect(1, 1, 401, 152));
+        QCOMPARE(p.CmakeAudit.geometry(), QRect(176, 584, 185, 37));
+        // Every caption and the help text fit their controls in the window's fonts.
+        for (QPushButton* button : p.findChildren<QPushButton*>())
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= button->width() - 4, qPrintable(button->text()));
+        QVERIFY(p.Label5.geometry().contains(QRect(p.Label5.pos(), p.Label5.sizeHint())));
+    }
+
+    void theSequenceNumberBoxSettlesWhenLeft() {
+        window::SequenceSpinBox& box = f->panel().CtodayNo;
+        const auto typeAndLeave = [&](const QString& text) {
+            box.setFocus(Qt::MouseFocusReason);
+            box.selectAll();
+            QTest::keyClick(&box, Qt::Key_Delete);
+            QTest::keyClicks(&box, text);
+            f->panel().Cadd.setFocus(Qt::TabFocusReason);
+            return box.value();
+        };
+        QCOMPARE(typeAndLeave(QStringLiteral("1500")), 999);
+        QCOMPARE(box.text(), QStringLiteral("999"));
+        QCOMPARE(typeAndLeave(QString()), 1);
+        QCOMPARE(typeAndLeave(QStringLiteral("42")), 42);
+        QCOMPARE(typeAndLeave(QStringLiteral("0")), 1);
+        QCOMPARE(typeAndLeave(QStringLiteral("7a")), 1);
+        // Typed and then a button pressed: the handler reads the settled value.
+        box.setFocus(Qt::MouseFocusReason);
+        box.selectAll();
+        QTest::keyClicks(&box, QStringLiteral("1500"));
+        f->driver().click(f->panel().Cdel);
+        QCOMPARE(f->workspace().panel().CtodayNo, 999);
+        QCOMPARE(box.text(), QStringLiteral("999"));
+    }
+
+    void theHeaderBoxesRefuseTypingAndThePathBoxTakesIt() {
+        window::SidePanel& p = f->panel();
+        f->openDeclaration({});
+        QCOMPARE(p.ChospitalCode.box.text(), QStringLiteral("0123456789"));
+        for (QLineEdit* box : {&p.ChospitalCode.box, &p.CINSUyyymm.box, &p.CINSUupdate.box}) {
+            const QString before = box->text();
+            box->setFocus(Qt::MouseFocusReason);
+            QTest::keyClicks(box, QStringLiteral("99"));
+            QTest::keyClick(box, Qt::Key_Backspace);
+            QCOMPARE(box->text(), before);
+        }
+        // What the user types into the path box is the fee declaration's path.
+        p.CXMLfile.box.clear();
+        f->driver().click(p.Cadd);
+        QCOMPARE(f->dialogs.messages, QStringList{QStringLiteral("必須先指定費用申報檔")});
+        QTest::keyClicks(&p.CXMLfile.box, QStringLiteral(" "));
+        f->driver().click(p.Cadd);
+        QCOMPARE(f->workspace().cases().size(), 1u);
+        QCOMPARE(f->workspace().panel().CXMLfile, " ");
+    }
+
+    void tabGoesThroughThePanelInItsOrder() {
+        f->window().activateWindow();
+        f->window().caseList().setFocus(Qt::OtherFocusReason);
+        QStringList visited;
+        for (int i = 0; i < 17; ++i) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(visited, (QStringList{"CauditList", "CimportFile", "CINSUtype", "CmakeAudit", "CsaveSetting",
+                                       "CuploadType", "CXMLfile", "CopenXMLfile", "Cadd", "Cdel", "CattList", "CattAdd",
+                                       "CattDel", "CtodayNo", "ChospitalCode", "CINSUyyymm", "CINSUupdate"}));
+    }
+
+    void wideningTheWindowWidensOnlyTheCaseList() {
+        window::SidePanel& p = f->panel();
+        const int listWidth = f->window().caseList().width();
+        const QRect button = p.CmakeAudit.geometry();
+        const QRect attachments = p.CattList.geometry();
+        f->window().resize(1271, 700);
+        QApplication::processEvents();
+        QCOMPARE(f->window().caseList().width(), listWidth + 200);
+        QCOMPARE(p.width(), 403);
+        QCOMPARE(p.mapTo(&f->window(), QPoint(0, 0)).x(), 1271 - 403);
+        QCOMPARE(p.CmakeAudit.geometry(), button);
+        QCOMPARE(p.CattList.geometry(), attachments);
+    }
+
+    void dialogFiltersOfferBothLetterCases() {
+        QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", false), QStringList{QStringLiteral("費用申報檔(*.XML)")});
+        QCOMPARE(window::qtNameFilters("設定表或健保署抽審檔(txt;csv;zip)|*.txt;*.csv;*.zip", false),
+                 QStringList{QStringLiteral("設定表或健保署抽審檔(txt;csv;zip) (*.txt *.csv *.zip)")});
+        QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", true),
+                 QStringList{QStringLiteral("費用申報檔(*.XML) (*.[xX][mM][lL])")});
+        QCOMPARE(window::qtNameFilters("DICOM檔(DICOMDIR)|DICOMDIR.*", true),
+                 QStringList{QStringLiteral("DICOM檔(DICOMDIR) ([dD][iI][cC][oO][mM][dD][iI][rR].* [dD][iI][cC][oO][mM][dD][iI][rR])")});
+        QCOMPARE(window::qtNameFilters("附加檔|*.*", true), QStringList{QStringLiteral("附加檔 (*)")});
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> makePanelTest() { return std::make_unique<PanelTest>(); }
+
+}  // namespace tessaro::testing
+
+#include "panel_test.moc"

@@ -1,0 +1,111 @@
+// The window's real dialogs: message boxes with the program's title and the right icon and
+// buttons, file dialogs with the window's filters, folder and file name. Each dialog is
+// answered from a timer, as a user would click it.
+#include "app/window/qt_dialogs.h"
+#include "tests/gui/gui_tests.h"
+
+#include <QApplication>
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+
+namespace tessaro::testing {
+namespace {
+
+class QtDialogsTest : public QObject {
+    Q_OBJECT
+
+    // Runs `look` on the modal dialog as soon as it is shown.
+    template <typename Dialog, typename Look>
+    static void whenShown(Look look) {
+        QTimer::singleShot(0, [look] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            look(*dialog);
+        });
+    }
+
+    window::QtDialogs dialogs;
+    QWidget parent;
+
+private slots:
+    void messageBoxesCarryTheProgramsTitle() {
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text;
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            title = box.windowTitle();
+            icon = box.icon();
+            text = box.text();
+            QCOMPARE(box.standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+            box.accept();
+        });
+        dialogs.error(&parent, QStringLiteral("Cannot open file \"x\". No such file or directory."));
+        QCOMPARE(title, QStringLiteral("電子病歷抽審檔案製作"));
+        QCOMPARE(icon, QMessageBox::Critical);
+        QCOMPARE(text, QStringLiteral("Cannot open file \"x\". No such file or directory."));
+
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            icon = box.icon();
+            box.accept();
+        });
+        dialogs.message(&parent, QStringLiteral("匯入完成"));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+
+        whenShown<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Cancel)->click(); });
+        QVERIFY(!dialogs.okCancel(&parent, QStringLiteral("?")));
+    }
+
+    void fileDialogsUseTheWindowsFiltersAndFolders() {
+        QTemporaryDir folder;
+        const std::filesystem::path root(folder.path().toStdU16String());
+        std::ofstream(root / "fee.xml") << "<t2>1</t2>";
+
+        FileDialogRequest request;
+        request.filter = "費用申報檔(*.XML)|*.XML";
+        request.initialDir = root;
+        QStringList filters;
+        QString directory;
+        whenShown<QFileDialog>([&](QFileDialog& dialog) {
+            filters = dialog.nameFilters();
+            directory = dialog.directory().absolutePath();
+            dialog.selectFile(QStringLiteral("fee.xml"));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        const auto chosen = dialogs.openFile(&parent, request);
+        QCOMPARE(filters, QStringList{QStringLiteral("費用申報檔(*.XML) (*.[xX][mM][lL])")});
+        QCOMPARE(directory, folder.path());
+        QVERIFY(chosen.has_value());
+        QCOMPARE(*chosen, root / "fee.xml");
+
+        whenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+        QVERIFY(!dialogs.openFile(&parent, request).has_value());
+
+        // The save dialog proposes the name and adds the default extension.
+        FileDialogRequest save;
+        save.filter = "設定表(*.txt)|*.txt";
+        save.initialDir = root;
+        save.fileName = "1130911";
+        save.defaultExtension = "txt";
+        whenShown<QFileDialog>([](QFileDialog& dialog) {
+            QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+            static_cast<QDialog&>(dialog).accept();
+        });
+        const auto saved = dialogs.saveFile(&parent, save);
+        QVERIFY(saved.has_value());
+        QCOMPARE(*saved, root / "1130911.txt");
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> makeQtDialogsTest() { return std::make_unique<QtDialogsTest>(); }
+
+}  // namespace tessaro::testing
+
+#include "qt_dialogs_test.moc"

@@ -1,0 +1,63 @@
+// Makes a picture of the window with a filled case list and attachment list, for the README:
+// the bundled example's setting table imported (its fee declaration and record files), the
+// packages made, the first case selected with its record files shown.
+// Usage: gui_screenshot OUTPUT.png [RUNNING.png]
+// RUNNING.png, when given, pictures the window at the end of the production run, as its
+// closing message appears: the progress display shown, the controls disabled.
+#include "app/window/app_icon.h"
+#include "app/window/main_window.h"
+#include "app/window/window_fonts.h"
+#include "tests/gui/stub_dialogs.h"
+#include "tests/gui/window_driver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <filesystem>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [RUNNING.png]\n");
+        return 2;
+    }
+    const QString output = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1]));
+    const QString running = argc == 3 ? QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[2])) : QString();
+    QApplication::setWindowIcon(tessaro::window::applicationIcon());
+    QApplication::setFont(tessaro::window::windowFonts().window);
+
+    // The example is copied into a folder of its own, which is the program folder and the
+    // current folder: the setting table names its files relative to it.
+    QTemporaryDir folder;
+    const std::filesystem::path root(folder.path().toStdU16String());
+    std::filesystem::copy(std::filesystem::path(TESSARO_SOURCE_DIR) / "examples", root / "examples",
+                          std::filesystem::copy_options::recursive);
+    QDir::setCurrent(folder.path());
+
+    tessaro::testing::StubDialogs dialogs;
+    tessaro::window::TFVPNTessaro window(dialogs, root.string() + "/");
+    window.workspace().setClock([] { return tessaro::production::dateTimeOf({2024, 10, 31}) + 0.5; });
+    window.show();
+    tessaro::testing::WindowDriver driver(window);
+    tessaro::window::SidePanel& panel = window.panel();
+
+    dialogs.openAnswers.push_back(root / "examples" / "settings.txt");
+    driver.click(panel.CimportFile);
+    if (!running.isEmpty()) dialogs.onMessage = [&](const QString&) { window.grab().save(running, "PNG"); };
+    driver.click(panel.CmakeAudit);
+    driver.clickCase(0);
+    QApplication::processEvents();
+
+    if (!window.grab().save(output, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    for (const QString& text : dialogs.errors) std::fprintf(stderr, "error shown: %s\n", text.toUtf8().constData());
+    if (dialogs.messages.size() != 2) {
+        for (const QString& text : dialogs.messages) std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+        return 1;
+    }
+    return 0;
+}
