@@ -227,6 +227,9 @@ TEST_F(CliTest, CabNamesTheFileOfEachErrorAndRefusesAFolderWithNothingToPack) {
 }
 
 TEST_F(CliTest, CabRefusesAFolderThatCannotBeListed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX behaviour: a folder its owner may not list";
+#else
     if (::geteuid() == 0) GTEST_SKIP() << "the superuser lists every folder";
     dir.write("locked/a.txt", "hidden from the listing");
     fs::permissions(dir / "locked", fs::perms::owner_write | fs::perms::owner_exec);
@@ -234,6 +237,7 @@ TEST_F(CliTest, CabRefusesAFolderThatCannotBeListed) {
     EXPECT_EQ(locked.status, 1);
     EXPECT_THAT(locked.err, StartsWith("error: " + (dir / "locked").string() + ": "));
     EXPECT_FALSE(fs::exists(dir / "locked.cab"));
+#endif
 }
 
 }  // namespace

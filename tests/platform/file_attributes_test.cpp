@@ -89,6 +89,9 @@ TEST(TempFile, ReplacesItsTargetKeepingPermissionsOrVanishes) {
 }
 
 TEST(TempFile, FollowsLinksRefusesReadOnlyTargetsAndGivesNewFilesTheUmask) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX behaviour: symbolic links, the umask and permission bits";
+#else
     TempDir dir;
     const auto write = [](TempFile& file, const std::string& bytes) {
         return file.write({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
@@ -120,6 +123,7 @@ TEST(TempFile, FollowsLinksRefusesReadOnlyTargetsAndGivesNewFilesTheUmask) {
     EXPECT_FALSE(refused->replace(dir / "real" / "new.cab", reason));
     EXPECT_EQ(reason, std::strerror(EACCES));
     EXPECT_EQ(readBytes(dir / "real" / "new.cab"), "cabinet");
+#endif
 }
 
 }  // namespace

@@ -45,10 +45,12 @@ bool leftovers(const fs::path& folder) {
     return false;
 }
 
+#ifndef _WIN32
 unsigned modeOf(const fs::path& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
 }
+#endif
 
 // Sets the process's umask for one scope.
 class ScopedUmask {
@@ -250,6 +252,9 @@ TEST(CabCompress, ACabinetThatCannotBeCreatedReportsCode6AndLeavesNothing) {
 }
 
 TEST(CabCompress, NewCabinetsHonourTheUmaskAsGcabDoes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX behaviour: permission bits and the umask";
+#else
     TempDir dir;
     const auto input = dir.write("in/record.pdf", "medical record");
     RecordingPort port;
@@ -269,9 +274,13 @@ TEST(CabCompress, NewCabinetsHonourTheUmaskAsGcabDoes) {
         EXPECT_EQ(modeOf(ours), 0666u & ~umask);
         EXPECT_EQ(modeOf(ours), modeOf(gcab));
     }
+#endif
 }
 
 TEST(CabCompress, AReadOnlyCabinetIsNotReplaced) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX behaviour: permission bits and the umask";
+#else
     TempDir dir;
     dir.write("in/a.txt", "new content");
     const auto existing = dir.write("old.cab", "an older cabinet");
@@ -285,6 +294,7 @@ TEST(CabCompress, AReadOnlyCabinetIsNotReplaced) {
     EXPECT_EQ(tessaro::testing::readBytes(existing), "an older cabinet");
     EXPECT_EQ(modeOf(existing), 0444u);
     EXPECT_FALSE(leftovers(dir.path()));
+#endif
 }
 
 TEST(CabCompress, AnyNameTheFileSystemTakesWorksAndLinksAreFollowed) {

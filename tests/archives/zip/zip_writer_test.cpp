@@ -91,7 +91,7 @@ std::string hexOf(std::string_view bytes) {
 }
 
 // The identifiers of the records of an extra field written in hex digits.
-std::vector<std::uint16_t> extraRecordIds(const std::string& hex) {
+[[maybe_unused]] std::vector<std::uint16_t> extraRecordIds(const std::string& hex) {
     std::string bytes;
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
         bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
@@ -297,6 +297,9 @@ TEST_F(ZipWriterTest, SavingWithoutChangesWritesNothingAndFresheningKeepsOrRebui
 }
 
 TEST_F(ZipWriterTest, AFreshenedEntryOfAUnixArchiveTakesOurHostAttributesAndTime) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX behaviour: permission bits, symbolic links and the umask";
+#else
     // Info-ZIP on Linux writes host 3, a Unix mode and time records (UT 0x5455, ux 0x7875).
     const auto doc = input("doc.xml", "made on unix");
     ASSERT_EQ(runCommand("touch -d '2001-02-03 04:05:06' " + quoted(doc)).exitCode, 0);
@@ -336,6 +339,7 @@ TEST_F(ZipWriterTest, AFreshenedEntryOfAUnixArchiveTakesOurHostAttributesAndTime
         EXPECT_EQ(readBytes(dir / tool / "doc.xml"), "freshened here") << tool;
         EXPECT_GT(st.st_mtime, 1000000000) << tool;  // after September 2001
     }
+#endif
 }
 
 TEST_F(ZipWriterTest, EntriesOfAnEarlierRunStayWhenNotAddedAgain) {
@@ -740,6 +744,9 @@ TEST_F(ZipWriterTest, SwapFileFailuresGiveTheirTextsAndNeverCutThePackageShort) 
 }
 
 TEST_F(ZipWriterTest, APackageReachedThroughALinkIsUpdatedWhereItLies) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX behaviour: permission bits, symbolic links and the umask";
+#else
     const auto folder = dir / "real";
     std::filesystem::create_directories(folder);
     const auto real = folder / "pkg.zip";
@@ -765,9 +772,13 @@ TEST_F(ZipWriterTest, APackageReachedThroughALinkIsUpdatedWhereItLies) {
     }
     for (const auto& item : std::filesystem::directory_iterator(folder))
         EXPECT_FALSE(item.path().filename().string().starts_with(".~zip")) << item.path();
+#endif
 }
 
 TEST_F(ZipWriterTest, AReadOnlyPackageIsNotReplaced) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX behaviour: permission bits, symbolic links and the umask";
+#else
     TZipWriter writer;
     writePackage(writer, {input("a.txt", "first")});
     ::chmod(package.c_str(), 0444);
@@ -782,9 +793,13 @@ TEST_F(ZipWriterTest, AReadOnlyPackageIsNotReplaced) {
     struct stat st {};
     ASSERT_EQ(::stat(package.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0444u);
+#endif
 }
 
 TEST_F(ZipWriterTest, NewPackagesHonourTheUmask) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX behaviour: permission bits, symbolic links and the umask";
+#else
     const mode_t old = ::umask(077);
     TZipWriter writer;
     writePackage(writer, {input("a.txt", "medical record")});
@@ -792,6 +807,7 @@ TEST_F(ZipWriterTest, NewPackagesHonourTheUmask) {
     struct stat st {};
     ASSERT_EQ(::stat(package.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
+#endif
 }
 
 TEST_F(ZipWriterTest, APackageFolderThatVanishedGivesThePlatformError) {
