@@ -1,6 +1,7 @@
 #include "cli/batch_session.h"
 
 #include "app/workspace/handler_boundary.h"
+#include "platform/path_text.h"
 
 #include <system_error>
 
@@ -9,7 +10,7 @@ namespace tessaro::cli {
 std::filesystem::path BatchSession::programFolder(CommandContext& context) {
     const std::string dir = context.args.takeOption("dir").value_or(".");
     std::error_code ec;
-    std::filesystem::path folder = std::filesystem::absolute(dir, ec);
+    std::filesystem::path folder = std::filesystem::absolute(platform::pathFromUtf8(dir), ec);
     if (ec) throw UsageError{"--dir " + dir + ": " + ec.message()};
     std::filesystem::create_directories(folder, ec);
     if (ec || !std::filesystem::is_directory(folder)) throw UsageError{"--dir " + dir + " is no folder that can be used"};
@@ -19,15 +20,15 @@ std::filesystem::path BatchSession::programFolder(CommandContext& context) {
 BatchSession::BatchSession(CommandContext& context)
     : context_(context),
       declaration_(context.args.takeOption("fee-xml")),
-      workspace_(context.port, programFolder(context).string()) {}
+      workspace_(context.port, platform::utf8FromPath(programFolder(context))) {}
 
 bool BatchSession::openAndImport(const std::string& file) {
     if (declaration_) {
-        context_.port.answerNextOpenDialog(*declaration_);
+        context_.port.answerNextOpenDialog(platform::pathFromUtf8(*declaration_));
         if (!workspace::runHandler(context_.port, [&] { workspace_.CopenXMLfileClick(); })) return false;
     }
     auto outcome = workspace::ImportOutcome::stopped;
-    context_.port.answerNextOpenDialog(file);
+    context_.port.answerNextOpenDialog(platform::pathFromUtf8(file));
     const bool ran = workspace::runHandler(context_.port, [&] { outcome = workspace_.CimportFileClick(); });
     return ran && outcome == workspace::ImportOutcome::completed;
 }

@@ -33,7 +33,7 @@ std::string readCheckedFileBytes(const std::string& path) {
 
 platform::FileBytes loadCheckedFile(const std::string& path) {
     checkPath(path);
-    return platform::FileBytes::load(path);
+    return platform::FileBytes::load(platform::pathFromUtf8(path));
 }
 
 std::string ReadAllText(const std::string& path) { return decodeText(readCheckedFileBytes(path)); }

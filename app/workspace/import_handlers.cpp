@@ -15,6 +15,7 @@
 #include "feeinput/text_file.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/path_text.h"
 #include "platform/temp_file.h"
 #include "production/del_tree.h"
 #include "tables/import_rules.h"
@@ -57,7 +58,7 @@ ImportFileMode modeFor(tables::LineFormat format) {
 bool namesExistingFile(const std::string& path) {
     if (path.empty() || path.find('\0') != std::string::npos) return false;
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
+    const fs::file_status status = fs::status(platform::pathFromUtf8(path), ec);
     return !ec && fs::exists(status) && !fs::is_directory(status);
 }
 
@@ -108,8 +109,9 @@ std::optional<fs::path> unpackSamplingArchive(UserPort& port, const fs::path& da
 // The sampling file of an unpacked archive; nothing (after the message) when there is none
 // or it is neither a .csv nor a .txt file.
 std::optional<ImportFile> samplingFileOfArchive(UserPort& port, const std::string& appPath, const std::string& archive) {
-    const auto found = unpackSamplingArchive(port, fs::path(appPath) / kDataFolder, archive);
-    const auto format = found ? tables::samplingFormatOf(found->filename().string()) : std::nullopt;
+    const auto found = unpackSamplingArchive(port, platform::pathFromUtf8(appPath) / platform::pathFromUtf8(kDataFolder),
+                                               platform::pathFromUtf8(archive));
+    const auto format = found ? tables::samplingFormatOf(platform::utf8FromPath(found->filename())) : std::nullopt;
     if (format) return ImportFile{*found, *format};
     port.showMessage(tables::noSamplingFileInArchiveText(archive));
     return std::nullopt;
@@ -123,9 +125,9 @@ std::optional<ImportFile> chooseImportFile(UserPort& port, const std::string& ap
         case tables::ImportSource::notSampling:
             port.showMessage(tables::notASamplingFileText(chosen));
             return std::nullopt;
-        case tables::ImportSource::settingTable: return ImportFile{chosen, tables::LineFormat::settingTable};
-        case tables::ImportSource::samplingCsv: return ImportFile{chosen, tables::LineFormat::samplingCsv};
-        case tables::ImportSource::samplingFixed: return ImportFile{chosen, tables::LineFormat::samplingFixed};
+        case tables::ImportSource::settingTable: return ImportFile{platform::pathFromUtf8(chosen), tables::LineFormat::settingTable};
+        case tables::ImportSource::samplingCsv: return ImportFile{platform::pathFromUtf8(chosen), tables::LineFormat::samplingCsv};
+        case tables::ImportSource::samplingFixed: return ImportFile{platform::pathFromUtf8(chosen), tables::LineFormat::samplingFixed};
     }
     return std::nullopt;
 }
@@ -241,7 +243,7 @@ private:
 ImportOutcome Workspace::CimportFileClick() {
     FileDialogRequest request;
     request.filter = tables::kImportFilter;
-    request.initialDir = values_.appPath;
+    request.initialDir = platform::pathFromUtf8(values_.appPath);
     const auto chosen = port_.openFile(request);
     if (!chosen) return ImportOutcome::cancelled;
 

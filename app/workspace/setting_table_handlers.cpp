@@ -3,6 +3,7 @@
 #include "feeinput/text_file.h"
 #include "tables/import_texts.h"
 #include "tables/setting_table.h"
+#include "platform/path_text.h"
 
 namespace tessaro::workspace {
 namespace {
@@ -18,7 +19,7 @@ void Workspace::CsaveSettingClick() {
     FileDialogRequest request;
     request.filter = tables::kSettingTableFilter;
     request.defaultExtension = tables::kSettingTableExtension;
-    request.initialDir = values_.appPath;
+    request.initialDir = platform::pathFromUtf8(values_.appPath);
     request.fileName = tables::proposedSettingTableName(values_.INSUyyymm, itemText(kUploadTypeItems, panel_.CuploadType),
                                                         itemText(kInsuTypeItems, panel_.CINSUtype));
     const auto chosen = port_.saveFile(request);

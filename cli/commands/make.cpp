@@ -4,6 +4,7 @@
 #include "cli/commands/commands.h"
 #include "feeinput/text_fields.h"
 #include "feeinput/text_file.h"
+#include "platform/path_text.h"
 #include "platform/terminal.h"
 #include "tables/setting_table.h"
 
@@ -40,7 +41,7 @@ int sequenceFrom(const std::string& text) {
 // category (letter case ignored, as the case list's editors match codes) and serial number.
 // Table lines no imported case takes are named on standard error.
 void giveAttachments(workspace::Workspace& ws, const std::string& table, CommandContext& context) {
-    const feeinput::LineList lines = feeinput::LoadFromFile(table);
+    const feeinput::LineList lines = feeinput::LoadFromFile(platform::pathFromUtf8(table));
     std::map<std::pair<std::string, std::int32_t>, std::pair<std::size_t, std::string>> byCase;
     for (std::size_t n = 0; n < lines.size(); ++n)
         if (const auto line = tables::readSettingTableLine(lines[n]); line && line->serial != 0)
