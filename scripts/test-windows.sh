@@ -35,6 +35,7 @@ for program in build/windows/tests/*_tests.exe; do
   log=build/windows/tests/$(basename "$program" .exe).log
   if (cd build/windows/tests && "$root/$wine" "$(basename "$program")" >"$root/$log" 2>&1); then status=passed
   else status=FAILED; failures=$((failures + 1)); fi
+  sed -i 's/\r$//' "$log"  # the test programs write Windows line ends
   echo "$(basename "$program"): $status ($(grep -E '^\[==========\] .* ran' "$log" | sed 's/.*\] //'))"
   # Each skipped test with the reason it gave.
   awk '/: Skipped$/ { getline reason; pending = reason }
@@ -47,6 +48,8 @@ done
 echo "== Linux and Windows command lines side by side"
 compare=build/windows-compare
 rm -rf "$compare" && mkdir -p "$compare/in"
+started=$root/$compare/started
+touch "$started"
 cp -r examples/records "$compare/in/records"
 cp examples/declaration.xml "$compare/in/"
 # Big5 names and a read-only file, as the clerks' record folders hold them.
@@ -95,6 +98,8 @@ done
 (cd "$compare/make-windows" && "$root/$wine" "$windows_cli" make --dir . --import examples/settings.txt >make.out 2>make.err
  echo $? >make.status) || true
 for side in linux windows; do sed -i -e 's|.*[/\\]||' "$compare/make-$side/make.out"; done  # package names only
+# The closing message names the output folder, a path of each platform's own.
+for side in linux windows; do sed -i -E 's#(放在).*Upload[/\\]([0-9]+)[/\\]#\1<dir>/Upload/\2/#' "$compare/make-$side/make.err"; done
 for part in status out err; do
   cmp -s "$compare/make-linux/make.$part" "$compare/make-windows/make.$part" || fail "make: $part differs"
 done
@@ -112,10 +117,11 @@ echo "  make: $packages packages, their cabinets and documents identical"
 # Every file either side wrote, byte for byte, with its time and read-only state (Wine gives
 # .exe files execute bits, which Windows does not have; only the write bits count).
 facts() {
-  (cd "$1" && find . -type f ! -name '*.out' ! -name '*.err' ! -name '*.status' -printf '%p %TY-%Tm-%Td %TH:%TM:%.2TS %M\n' |
-    awk '{ $NF = ($NF ~ /w/) ? "writable" : "read-only"
-           if ($1 !~ /^\.\/.*\//) { $2 = "-"; $3 = "-" }  # written now, not extracted: no time to compare
-           print }' | sort)
+  # A file written during the run (made here, or extracted from an entry without a valid
+  # date) has no time to compare.
+  (cd "$1" && find . -type f ! -name '*.out' ! -name '*.err' ! -name '*.status' \
+      \( -newer "$started" -printf '%p - - %M\n' -o -printf '%p %TY-%Tm-%Td %TH:%TM:%.2TS %M\n' \) |
+    awk '{ $NF = ($NF ~ /w/) ? "writable" : "read-only"; print }' | sort)
 }
 if ! diff -r "$compare/linux" "$compare/windows" >"$compare/diff.txt" 2>&1; then
   fail "the output trees differ:"; head -20 "$compare/diff.txt"

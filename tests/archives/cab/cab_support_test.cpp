@@ -298,6 +298,7 @@ TEST(CabCompress, AReadOnlyCabinetIsNotReplaced) {
 }
 
 TEST(CabCompress, AnyNameTheFileSystemTakesWorksAndLinksAreFollowed) {
+    TESSARO_NEEDS_PEER_TOOLS("cabextract");
     TempDir dir;
     dir.write("in/a.txt", "aaa");
     RecordingPort port;

@@ -222,6 +222,7 @@ TEST_F(ZipWriterTest, NamesAreStoredInBig5WithUnicodePathOrInUtf8) {
 }
 
 TEST_F(ZipWriterTest, Big5NamesThatLookLikeUtf8AreFreshenedNotAddedTwice) {
+    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
     // Lead bytes C2-C6 with trail bytes A1-BF are valid UTF-8 too: 羅 is C3 B9, 蘇 is C4 AA.
     const auto luo = input("羅.txt", "first");
     const auto su = input("蘇.txt", "other");
@@ -616,6 +617,7 @@ TEST_F(ZipWriterTest, AVanishedFileIsLeftOutAndReported) {
 }
 
 TEST_F(ZipWriterTest, AFreshenedFileThatVanishesBeforeTheSaveKeepsTheOldEntry) {
+    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
     const auto doc = input("doc.xml", "old content");
     const auto cab = input("A.CAB", "cabinet");
     TZipWriter writer;
