@@ -22,7 +22,9 @@ cmake --build --preset default
 export TZ=Asia/Taipei
 export WINEPREFIX="$root/build/wine"
 export WINEDEBUG=-all
-# One Wine server for the whole run, ended with the script (Wine's start-up is the slow part).
+# The Wine prefix first (made on first use), then one Wine server for the whole run, ended
+# with the script (Wine's start-up is the slow part).
+scripts/wine-run.sh wineboot --init >/dev/null 2>&1
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine=scripts/wine-run.sh
