@@ -25,6 +25,7 @@ export WINEDEBUG=-all
 # The Wine prefix first (made on first use), then one Wine server for the whole run, ended
 # with the script (Wine's start-up is the slow part).
 scripts/wine-run.sh wineboot --init >/dev/null 2>&1
+wineserver -w
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine=scripts/wine-run.sh
