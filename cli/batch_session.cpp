@@ -10,7 +10,8 @@ namespace tessaro::cli {
 std::filesystem::path BatchSession::programFolder(CommandContext& context) {
     const std::string dir = context.args.takeOption("dir").value_or(".");
     std::error_code ec;
-    std::filesystem::path folder = std::filesystem::absolute(platform::pathFromUtf8(dir), ec);
+    // Normalised, so that "." and ".." do not show in the paths the run prints.
+    std::filesystem::path folder = std::filesystem::absolute(platform::pathFromUtf8(dir), ec).lexically_normal();
     if (ec) throw UsageError{"--dir " + dir + ": " + ec.message()};
     std::filesystem::create_directories(folder, ec);
     if (ec || !std::filesystem::is_directory(folder)) throw UsageError{"--dir " + dir + " is no folder that can be used"};

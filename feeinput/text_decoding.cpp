@@ -2,29 +2,9 @@
 
 #include "platform/code_page.h"
 #include "platform/error.h"
+#include "platform/utf.h"
 
 namespace tessaro::feeinput {
-namespace {
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-}  // namespace
 
 DetectedEncoding detectEncoding(std::string_view bytes) {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return {TextEncoding::utf8, 3};
@@ -79,12 +59,12 @@ std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
         if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
             const char16_t low = unitAt(k + 1);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((char32_t{u} - 0xD800) << 10) + (low - 0xDC00));
+                platform::appendUtf8(out, 0x10000 + ((char32_t{u} - 0xD800) << 10) + (low - 0xDC00));
                 ++k;
                 continue;
             }
         }
-        appendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? platform::kSubstituteChar : char32_t{u});
+        platform::appendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? platform::kSubstituteChar : char32_t{u});
     }
     return out;
 }

@@ -12,6 +12,8 @@
 // lead byte followed by an ASCII control character or digit never swallows it.
 #include "platform/code_page.h"
 
+#include "platform/utf.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/uchar.h>
@@ -83,23 +85,6 @@ std::u16string toUtf16(std::string_view text) {
 constexpr size_t kPiece = size_t{1} << 16;
 static_assert(kPiece * 4 + 4 < size_t{INT32_MAX}, "a piece's converted length must fit the converter's lengths");
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // Appends UTF-16 units as UTF-8; a high surrogate waits for its partner in the next piece, and
 // an unpaired surrogate becomes U+FFFD.

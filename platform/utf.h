@@ -14,4 +14,7 @@ namespace tessaro::platform {
 std::u16string utf8ToUtf16(std::string_view text);
 std::string utf16ToUtf8(std::u16string_view text);
 
+// Appends the UTF-8 bytes of the code point `c`.
+void appendUtf8(std::string& out, char32_t c);
+
 }  // namespace tessaro::platform

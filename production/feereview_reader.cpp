@@ -2,6 +2,7 @@
 
 #include "feeinput/case_categories.h"
 #include "platform/code_page.h"
+#include "platform/utf.h"
 #include "production/feereview_document.h"
 #include "production/roc_dates.h"
 
@@ -26,27 +27,6 @@ bool isNameChar(char c) {
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// The UTF-8 bytes of a code point.
-std::string utf8(std::uint32_t cp) {
-    std::string out;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
-}
 
 // Reads one document of elements and text. A fault that breaks the structure ends reading
 // (nothing is given); faults within a value are reported and reading goes on.
@@ -177,7 +157,9 @@ private:
             }
             if (i > first && i < s_.size() && s_[i] == ';' && value > 0 && value <= 0x10FFFF) {
                 pos_ = i + 1;
-                return utf8(value);
+                std::string character;
+                platform::appendUtf8(character, value);
+                return character;
             }
         }
         problems_.push_back("the value of <" + owner + "> holds an unescaped \"&\"");
