@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tessaro::platform {
 
@@ -31,9 +32,22 @@ public:
     static std::optional<TempFile> create(const std::filesystem::path& folder, std::string_view prefix,
                                           std::filesystem::path* attempted = nullptr);
 
-    ~TempFile();
-    TempFile(TempFile&& other) noexcept;
-    TempFile& operator=(TempFile&& other) noexcept;
+    ~TempFile() { discard(); }
+    TempFile(TempFile&& other) noexcept
+        : path_(std::move(other.path_)),
+          fd_(std::exchange(other.fd_, -1)),
+          owned_(std::exchange(other.owned_, false)),
+          newFileMode_(other.newFileMode_) {}
+    TempFile& operator=(TempFile&& other) noexcept {
+        if (this != &other) {
+            discard();
+            path_ = std::move(other.path_);
+            fd_ = std::exchange(other.fd_, -1);
+            owned_ = std::exchange(other.owned_, false);
+            newFileMode_ = other.newFileMode_;
+        }
+        return *this;
+    }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 

@@ -65,25 +65,6 @@ std::optional<TempFile> TempFile::create(const std::filesystem::path& folder, st
     return std::nullopt;
 }
 
-TempFile::~TempFile() { discard(); }
-
-TempFile::TempFile(TempFile&& other) noexcept
-    : path_(std::move(other.path_)),
-      fd_(std::exchange(other.fd_, -1)),
-      owned_(std::exchange(other.owned_, false)),
-      newFileMode_(other.newFileMode_) {}
-
-TempFile& TempFile::operator=(TempFile&& other) noexcept {
-    if (this != &other) {
-        discard();
-        path_ = std::move(other.path_);
-        fd_ = std::exchange(other.fd_, -1);
-        owned_ = std::exchange(other.owned_, false);
-        newFileMode_ = other.newFileMode_;
-    }
-    return *this;
-}
-
 void TempFile::discard() {
     if (fd_ >= 0) ::_close(std::exchange(fd_, -1));
     if (owned_) {
