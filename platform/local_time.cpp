@@ -1,7 +1,6 @@
 // Local time on POSIX, through the C library and the TZ database.
 #include "platform/local_time.h"
 
-#include <chrono>
 
 namespace tessaro::platform {
 
@@ -21,16 +20,6 @@ std::time_t fromLocalTime(const LocalTime& local) {
     tm.tm_sec = local.second;
     tm.tm_isdst = -1;
     return std::mktime(&tm);
-}
-
-LocalTime localNow(double* secondFraction) {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    if (secondFraction) {
-        const auto whole = std::chrono::system_clock::from_time_t(seconds);
-        *secondFraction = std::chrono::duration<double>(now - whole).count();
-    }
-    return toLocalTime(seconds);
 }
 
 }  // namespace tessaro::platform

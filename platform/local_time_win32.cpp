@@ -5,7 +5,6 @@
 
 #include "platform/win32_support.h"
 
-#include <chrono>
 
 namespace tessaro::platform {
 namespace {
@@ -38,16 +37,6 @@ std::time_t fromLocalTime(const LocalTime& local) {
     if (!::TzSpecificLocalTimeToSystemTime(nullptr, &st, &utc) || !::SystemTimeToFileTime(&utc, &utcTime))
         return static_cast<std::time_t>(-1);
     return win32::toTimeT(utcTime);
-}
-
-LocalTime localNow(double* secondFraction) {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    if (secondFraction) {
-        const auto whole = std::chrono::system_clock::from_time_t(seconds);
-        *secondFraction = std::chrono::duration<double>(now - whole).count();
-    }
-    return toLocalTime(seconds);
 }
 
 }  // namespace tessaro::platform
