@@ -4,6 +4,7 @@
 #include "archives/io/decode_error.h"
 #include "archives/zip/archive_kind.h"
 #include "archives/zip/checksum_streams.h"
+#include "archives/zip/entry_data.h"
 #include "archives/zip/entry_attributes.h"
 #include "archives/zip/name_mask.h"
 #include "archives/zip/output_path.h"
@@ -29,23 +30,6 @@ std::filesystem::path withoutTrailingSeparator(const std::filesystem::path& fold
     while (text.size() > 1 && (text.back() == '\\' || text.back() == '/') && text[text.size() - 2] != ':')
         text.pop_back();
     return platform::pathFromUtf8(text);
-}
-
-// The entry's data: after its local header, whose name and extra lengths say where it starts.
-VolumeReader openEntryData(zip::VolumeSet& volumes, const ZipEntry& entry) {
-    std::array<std::uint8_t, zip::kLocalHeaderSize> header{};
-    VolumeReader headerReader(volumes, entry.firstDisk, entry.localHeaderOffset, header.size());
-    if (headerReader.readFully(header) != header.size())
-        throw platform::FileIoError(platform::cannotReadText(volumes.archiveFile().path(), "The file ends too early"), 0);
-    ByteReader in(header);
-    if (in.u32() != zip::kLocalHeaderSignature) throw ZipError(ZipCode::notPkZip, zip_text::kNotPkZip);
-    in.skip(22);
-    const std::uint16_t nameLength = in.u16();
-    const std::uint16_t extraLength = in.u16();
-    VolumeReader data(volumes, entry.firstDisk, entry.localHeaderOffset,
-                      zip::kLocalHeaderSize + nameLength + extraLength + entry.compressedSize);
-    data.seek(zip::kLocalHeaderSize + nameLength + extraLength);
-    return VolumeReader(volumes, data.disk(), data.diskOffset(), entry.compressedSize);
 }
 
 void createFolders(const std::filesystem::path& folder) {
@@ -157,7 +141,7 @@ void TZipExtractor::extractEntry(const ZipEntry& entry) {
         if ((entry.versionNeeded & 0xFF) > kHighestVersion)
             throw ZipError(ZipCode::newerVersion, zip_text::kNewerVersion);
         stepClass = ErrorClass::io;
-        VolumeReader data = openEntryData(*archive_->volumes, entry);
+        VolumeReader data = zip::openEntryData(*archive_->volumes, entry);
         stepClass = ErrorClass::other;
         if (entry.isEncrypted()) throw ZipError(ZipCode::invalidPassword, zip_text::kInvalidPassword);
         if (entry.uncompressedSize != 0 && !isSupportedMethod(entry.method))
