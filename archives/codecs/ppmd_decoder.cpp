@@ -5,12 +5,14 @@
 // method (0 restart, 1 cut off; 2, "freeze", is not in use and not supported). Then comes the
 // range-coded symbol stream; we decode exactly the entry's uncompressed size of symbols, and
 // an end marker before that is a failure. The model takes the memory the header names (up to
-// 256 MiB), allocated once per entry.
+// 256 MiB), allocated once per entry, or less for an entry too small to fill it.
 #include "archives/codecs/ppmd_decoder.h"
 
 #include "archives/codecs/coded_input.h"
 #include "archives/codecs/history_output.h"
 #include "archives/codecs/ppmd_model.h"
+
+#include <algorithm>
 
 namespace tessaro::archives {
 
@@ -30,7 +32,11 @@ void decodePpmd(const EntryCoding& coding, ByteSource& compressed, ByteSink& out
     if (order < 2) input.fail("model order below 2", "header");
     if (restoration > 1) input.fail("unsupported restoration method", "header");
 
-    ppmd::Model model(order, static_cast<ppmd::Restoration>(restoration), memoryMiB << 20);
+    // A small entry's model never fills the memory its header names: taking only what it
+    // can fill decodes the same and spares allocating (and clearing) up to 256 MiB.
+    const std::uint64_t memory =
+        std::min<std::uint64_t>(memoryMiB << 20, ppmd::Model::sufficientMemory(order, coding.uncompressedSize));
+    ppmd::Model model(order, static_cast<ppmd::Restoration>(restoration), static_cast<std::uint32_t>(memory));
     ppmd::RangeDecoder decoder(input);
     while (!output.done()) {
         const int symbol = model.decodeSymbol(decoder);

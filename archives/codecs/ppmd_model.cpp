@@ -4,6 +4,8 @@
 
 #include "archives/io/decode_error.h"
 
+#include <algorithm>
+
 namespace tessaro::archives::ppmd {
 
 namespace {
@@ -54,6 +56,23 @@ Model::Model(unsigned maxOrder, Restoration restoration, std::uint32_t memorySiz
     dummySee_.shift = kPeriodBits;
     dummySee_.count = 64;
     restart();
+}
+
+// ---- Memory bound ----
+
+// Per symbol the model writes at most one byte of text and makes at most one update: new
+// contexts for at most maxOrder + 1 pending states (one unit each) and, in each of at most
+// maxOrder + 1 contexts of the chain, one symbol list moved to a larger block (at most 128
+// units) or a first list (one unit). A start takes one unit for the root and 128 for its
+// list. The unit area is 7/8 of the block and the text the rest (Memory::reset); a size that
+// is a multiple of 96 makes both exact.
+std::uint64_t Model::sufficientMemory(unsigned maxOrder, std::uint64_t symbols) {
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 40;  // far beyond any header's 256 MiB
+    if (symbols >= kLimit / (kMaxOrder + 1) / 129 / kUnitSize) return kLimit;
+    const std::uint64_t units = 1 + 128 + symbols * (maxOrder + 1) * (1 + 128) + 1;
+    const std::uint64_t forUnits = (units * kUnitSize + 83) / 84;  // 84 bytes of units per 96
+    const std::uint64_t forText = (symbols + 1 + 11) / 12 + 1;     // 12 bytes of text per 96
+    return 96 * std::max(forUnits, forText);
 }
 
 // ---- Start ----

@@ -31,6 +31,12 @@ public:
     // The next byte (0-255), or -1 for the end marker. Throws DecodeError on corrupt data.
     int decodeSymbol(RangeDecoder& decoder);
 
+    // A memory size with which a model of `maxOrder` never runs out while it codes `symbols`
+    // symbols. Until memory runs out, a model's choices depend only on the order of its
+    // blocks, never on where the block ends, so it then codes exactly as a model of any
+    // larger size: a small entry needs no more than this, whatever its header asks for.
+    static std::uint64_t sufficientMemory(unsigned maxOrder, std::uint64_t symbols);
+
 private:
     // The compressor side used by the tests (tests/archives/support/ppmd_test_encoder.h)
     // drives this same model, so its streams can be checked by an independent decoder.
