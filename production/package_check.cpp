@@ -245,15 +245,27 @@ std::vector<std::string> checkPackage(const fs::path& package) {
         problems.push_back("the entry " + inQuotes(failure.entryName) + " cannot be extracted: " + failure.text);
         failed.push_back(failure.entryName);
     });
-    extractor.setBaseDirectory(scratch.path());
-    extractor.ExtractFiles("*.*");
+    try {
+        extractor.setBaseDirectory(scratch.path());
+        extractor.ExtractFiles("*.*");
+    } catch (const Error& error) {
+        // An error that ends the whole extraction (a name with characters no file name can
+        // hold, a cancelled disk prompt) is one more problem of this package.
+        problems.push_back(std::string("the package cannot be extracted: ") + error.what());
+        return problems;
+    }
     extractor.CloseArchive();
     const auto extracted = [&](const std::string& name) { return std::find(failed.begin(), failed.end(), name) == failed.end(); };
 
     std::map<std::string, std::vector<std::string>> held;
     bool cabinetsRead = true;
     for (const auto& [kind, name] : layout.cabinets) {
-        if (!extracted(name)) continue;
+        if (!extracted(name)) {
+            // Its files are unknown: comparing the document with the cabinets would only
+            // repeat this problem for every file the document names.
+            cabinetsRead = false;
+            continue;
+        }
         auto files = cabinetFiles(scratch.path() / platform::pathFromUtf8(name), name, problems);
         if (files) held[kind] = std::move(*files);
         else cabinetsRead = false;
