@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 #include <vector>
 
 namespace tessaro::archives::zip {
@@ -144,8 +145,12 @@ public:
         if (buffer_.size() - pos_ < count) refill(count);
         const std::string_view out(reinterpret_cast<const char*>(buffer_.data()) + pos_, count);
         pos_ += count;
+        taken_ += count;
         return out;
     }
+
+    // Bytes of directory taken so far.
+    std::uint64_t taken() const { return taken_; }
 
 private:
     void refill(size_t count) {
@@ -161,7 +166,40 @@ private:
     VolumeReader source_;
     std::vector<std::uint8_t> buffer_;
     size_t pos_ = 0;
+    std::uint64_t taken_ = 0;
 };
+
+// ---- Limits ----
+
+// What one archive's central directory may hold. Loading keeps every entry in memory (about
+// 300 bytes each, its name three times over, its extra field and comment), so an archive
+// is refused beyond 1,048,576 entries or 256 MiB of directory, counted as read rather than
+// as the end record claims: loading then takes at most about 1.1 GB, and an archive that
+// claims more than it holds costs only what it holds.
+constexpr std::uint64_t kMaxEntries = std::uint64_t{1} << 20;
+constexpr std::uint64_t kMaxDirectoryBytes = std::uint64_t{256} << 20;
+
+// Entries whose data overlap. Each entry's data lies after its own local header (at least 30
+// bytes) and runs for its compressed size; two entries that share bytes, or start at one
+// header, are the mark of a crafted archive whose few bytes extract to any size ("zip
+// bomb"), and no writer makes them. Entries are compared by these least extents on the
+// disk where they start.
+void refuseOverlappingEntries(const std::vector<ZipEntry>& entries) {
+    std::vector<const ZipEntry*> order;
+    order.reserve(entries.size());
+    for (const auto& entry : entries) order.push_back(&entry);
+    std::sort(order.begin(), order.end(), [](const ZipEntry* a, const ZipEntry* b) {
+        return std::tie(a->firstDisk, a->localHeaderOffset) < std::tie(b->firstDisk, b->localHeaderOffset);
+    });
+    for (size_t i = 1; i < order.size(); ++i) {
+        const ZipEntry& before = *order[i - 1];
+        const ZipEntry& after = *order[i];
+        if (before.firstDisk != after.firstDisk) continue;
+        const std::uint64_t room = after.localHeaderOffset - before.localHeaderOffset;
+        if (room < kLocalHeaderSize || room - kLocalHeaderSize < before.compressedSize)
+            throw ZipError(ZipCode::overlappingEntries, zip_text::kOverlappingEntries);
+    }
+}
 
 ZipEntry readCentralHeader(DirectoryReader& reader, const CodePagePair& codePages) {
     ByteReader in(reader.take(kCentralHeaderSize));
@@ -268,11 +306,16 @@ LoadedArchive loadArchive(platform::RandomAccessFile archive, const LoaderEnviro
 
     const std::uint64_t prefix = prefixLength(volumes, loaded.end, directoryEnd);
     DirectoryReader reader(volumes, loaded.end.directoryDisk, loaded.end.directoryOffset + prefix);
-    loaded.entries.reserve(static_cast<size_t>(std::min<std::uint64_t>(loaded.end.entriesTotal, 1u << 20)));
+    // Room for what the directory can hold: a central header takes at least 46 bytes.
+    loaded.entries.reserve(static_cast<size_t>(
+        std::min({loaded.end.entriesTotal, loaded.end.directorySize / kCentralHeaderSize + 1, std::uint64_t{4096}})));
     for (std::uint64_t i = 0; i < loaded.end.entriesTotal; ++i) {
+        if (i == kMaxEntries || reader.taken() > kMaxDirectoryBytes)
+            throw ZipError(ZipCode::directoryTooLarge, zip_text::kDirectoryTooLarge);
         loaded.entries.push_back(readCentralHeader(reader, environment.codePages));
         loaded.entries.back().localHeaderOffset += prefix;
     }
+    refuseOverlappingEntries(loaded.entries);
 
     if (loaded.selfExtracting) {
         std::uint64_t smallest = UINT64_MAX;

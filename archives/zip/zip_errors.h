@@ -29,6 +29,9 @@ inline constexpr const char* kUnhandledType = "Unhandled Archive Type";
 inline constexpr const char* kInvalidPathCharacters = "Invalid characters in path";
 inline constexpr const char* kSpannedUpdate = "Cannot update an existing spanned disk set";
 inline constexpr const char* kOutsideBase = "Cannot extract file - path lies outside the base directory";
+inline constexpr const char* kOverlappingEntries = "Invalid file - entries share their data";
+inline constexpr const char* kDirectoryTooLarge = "Invalid file - more entries than an archive may hold here";
+inline constexpr const char* kNoFreeSpace = "Cannot extract file - not enough free disk space";
 }  // namespace zip_text
 
 // Codes of the components' own errors.
@@ -48,6 +51,9 @@ enum class ZipCode {
     spannedUpdate = 29,
     invalidPathCharacters = 30,
     outsideBase = 31,
+    overlappingEntries = 32,
+    directoryTooLarge = 33,
+    noFreeSpace = 34,
 };
 
 class ZipError : public tessaro::Error {

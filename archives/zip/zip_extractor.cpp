@@ -32,6 +32,15 @@ std::filesystem::path withoutTrailingSeparator(const std::filesystem::path& fold
     return platform::pathFromUtf8(text);
 }
 
+// Whether `size` bytes fit on the file system of `folder`; true when it cannot tell. An
+// entry is refused before its file is made, so a declared size the disk cannot take leaves
+// no file half-written and no disk filled.
+bool fitsOnDisk(const std::filesystem::path& folder, std::uint64_t size) {
+    std::error_code ec;
+    const auto info = std::filesystem::space(folder.empty() ? std::filesystem::path(".") : folder, ec);
+    return ec || size <= info.available;
+}
+
 void createFolders(const std::filesystem::path& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -147,6 +156,8 @@ void TZipExtractor::extractEntry(const ZipEntry& entry) {
         if (entry.uncompressedSize != 0 && !isSupportedMethod(entry.method))
             throw ZipError(ZipCode::unsupportedMethod, zip_text::kUnsupportedMethod);
 
+        if (!fitsOnDisk(outputFolder, entry.uncompressedSize))
+            throw ZipError(ZipCode::noFreeSpace, zip_text::kNoFreeSpace);
         stepClass = ErrorClass::fileCreate;
         // A read-only file stays, as Windows refuses to open it for writing (root here could).
         if (platform::isReadOnly(output))
