@@ -192,5 +192,21 @@ TEST(DeclarationText, FileReadingErrors) {
     EXPECT_EQ(lookupCase(DeclarationText::readFile(good.string()), "04", 1).name, "陳");
 }
 
+// A declaration of 2 GB or more is refused before anything is read or mapped (sparse files,
+// so the test writes nothing).
+TEST(DeclarationText, TwoGigabytesOrMoreAreRefused) {
+    TempDir dir;
+    const auto huge = dir.write("huge.xml", "<t2>");
+    for (const std::uintmax_t size : {std::uintmax_t{1} << 31, (std::uintmax_t{1} << 31) + 4096}) {
+        std::filesystem::resize_file(huge, size);
+        try {
+            DeclarationText::readFile(huge.string());
+            ADD_FAILURE() << "a file of " << size << " bytes was read";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), "The specified file is too long.");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tessaro::feeinput

@@ -56,5 +56,21 @@ TEST(DelTree, DoesNotFollowSymlinksOutOfTheTree) {
     EXPECT_TRUE(fs::exists(dir / "outside" / "keep.txt"));
 }
 
+// "DATA" holds what a sampling archive unpacked, which may be as deep as a path can reach
+// (about 2,000 levels on Linux): the whole tree still goes, and the next import finds the
+// folder empty.
+TEST(DelTree, RemovesTheDeepestTreeAPathCanReach) {
+    TempDir dir;
+    std::string deep = "DATA";
+    fs::create_directories(dir / deep);
+    while (((dir.path() / deep).string() + "/x/f.txt").size() < 4000) {
+        deep += "/x";
+        fs::create_directory(dir / deep);  // one level at a time: create_directories gives up earlier
+    }
+    dir.write(deep + "/f.txt", "f");
+    EXPECT_TRUE(DelTree(dir / "DATA"));
+    EXPECT_FALSE(fs::exists(dir / "DATA"));
+}
+
 }  // namespace
 }  // namespace tessaro::production
