@@ -21,8 +21,9 @@ namespace {
 using namespace tessaro::testing;
 using namespace tessaro::testing::zip;
 
+// `bytes` bytes of `value`, little-endian; bytes beyond its eight are zero.
 void put(std::string& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+    for (int i = 0; i < bytes; ++i) out.push_back(i < 8 ? static_cast<char>(value >> (8 * i)) : '\0');
 }
 
 // An archive of `count` empty stored entries named by their number, with zip64 end records
