@@ -138,6 +138,9 @@ NameEncoding chooseNameEncoding(std::string_view name, const CodePagePair& codeP
     } else {
         encoding.utf8 = true;
     }
+    // A UTF-8 name is stored under the NTFS host: Info-ZIP's unzip converts the names of the
+    // DOS host from the OEM code page even when bit 11 says UTF-8, and so shows them garbled.
+    if (encoding.utf8) encoding.hostByte = kHostNtfs;
     encoding.bytes = encoding.utf8 ? std::string(name) : platform::encodeCodePage(name, codePages.ansi);
     return encoding;
 }

@@ -65,9 +65,17 @@ std::string localExtraFor(const ZipEntry& entry, std::string_view kept) {
 // every other record stay. Host 0 suits every name when the two code pages are one; when
 // they differ, an entry of another host keeps its names read in the ANSI code page (11).
 void describeAsRebuiltHere(ZipEntry& entry, const zip::CodePagePair& codePages) {
-    const bool dosHost = entry.hostByte() == zip::kHostMsDos || codePages.ansi == codePages.oem;
-    const std::uint8_t host = dosHost ? zip::kHostMsDos : zip::kHostNtfs;
-    entry.versionMadeBy = static_cast<std::uint16_t>((host << 8) | (entry.versionMadeBy & 0xFF));
+    const std::uint8_t oldHost = entry.hostByte();
+    if (oldHost == zip::kHostMsDos || oldHost == zip::kHostNtfs) {
+        const bool dosHost = oldHost == zip::kHostMsDos || codePages.ansi == codePages.oem;
+        const std::uint8_t host = dosHost ? zip::kHostMsDos : zip::kHostNtfs;
+        entry.versionMadeBy = static_cast<std::uint16_t>((host << 8) | (entry.versionMadeBy & 0xFF));
+    } else {
+        // Another host's name bytes (UTF-8 on Unix, often without bit 11) would be read in
+        // the DOS code page once the host byte says DOS: the name is stored as a new
+        // entry's is, host byte, bit 11 and Unicode Path record included.
+        zip::encodeEntryName(entry, codePages);
+    }
     for (const std::uint16_t id : {zip::kNtfsTimesExtraId, zip::kExtendedTimeExtraId, zip::kUnixOldExtraId})
         entry.centralExtra = zip::removeExtraRecord(entry.centralExtra, id);
 }

@@ -219,6 +219,9 @@ TEST_F(ZipWriterTest, NamesAreStoredInBig5WithUnicodePathOrInUtf8) {
     const auto listing = runCommand("LANG=C.UTF-8 7zz l -slt " + quoted(package));
     EXPECT_NE(listing.output.find("Path = 電子病歷.txt"), std::string::npos) << listing.output;
     EXPECT_NE(listing.output.find("Path = 한국어.txt"), std::string::npos) << listing.output;
+    // unzip reads a UTF-8 name of the DOS host in the OEM code page: such names go under NTFS.
+    EXPECT_EQ(entries[1].createSystem, 11);
+    EXPECT_EQ(runCommand("LANG=C.UTF-8 unzip -Z1 " + quoted(package)).output, "電子病歷.txt\n한국어.txt\nplain.txt\n");
 }
 
 TEST_F(ZipWriterTest, Big5NamesThatLookLikeUtf8AreFreshenedNotAddedTwice) {
@@ -301,19 +304,30 @@ TEST_F(ZipWriterTest, AFreshenedEntryOfAUnixArchiveTakesOurHostAttributesAndTime
 #ifdef _WIN32
     GTEST_SKIP() << "checks POSIX behaviour: permission bits, symbolic links and the umask";
 #else
-    // Info-ZIP on Linux writes host 3, a Unix mode and time records (UT 0x5455, ux 0x7875).
+    // Info-ZIP on Linux writes host 3, a Unix mode and time records (UT 0x5455, ux 0x7875),
+    // and names in UTF-8 without bit 11.
     const auto doc = input("doc.xml", "made on unix");
+    const auto accented = input("naïve.txt", "made on unix");
+    const auto korean = input("한국.txt", "made on unix");
     ASSERT_EQ(runCommand("touch -d '2001-02-03 04:05:06' " + quoted(doc)).exitCode, 0);
-    ASSERT_EQ(runCommand("cd " + quoted(dir / "in") + " && zip -q " + quoted(package) + " doc.xml").exitCode, 0);
+    ASSERT_EQ(runCommand("cd " + quoted(dir / "in") + " && LANG=C.UTF-8 zip -q " + quoted(package) +
+                         " doc.xml naïve.txt 한국.txt")
+                  .exitCode,
+              0);
     ASSERT_EQ(pythonEntries(package).at(0).createSystem, 3);
     ASSERT_NE(pythonEntries(package).at(0).extraHex.find("5554"), std::string::npos);
 
     dir.write("in/doc.xml", "freshened here");
+    dir.write("in/naïve.txt", "freshened here");
+    dir.write("in/한국.txt", "freshened here");
     TZipWriter writer;
-    writePackage(writer, {doc});
+    writePackage(writer, {doc, accented, korean});
     EXPECT_EQ(peerComplaints(package), "");
+    // The names read right wherever the host byte now points a reader.
+    const auto names = runCommand("LANG=C.UTF-8 unzip -Z1 " + quoted(package));
+    EXPECT_EQ(names.output, "doc.xml\nnaïve.txt\n한국.txt\n");
     const auto entries = pythonEntries(package);
-    ASSERT_EQ(entries.size(), 1u);
+    ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].createSystem, 0);
     EXPECT_EQ(entries[0].externalAttributes, 0x20u);
     EXPECT_EQ(entries[0].crc, zlibCrc("freshened here"));
