@@ -97,9 +97,11 @@ bool TempFile::write(std::span<const std::uint8_t> data) {
 bool TempFile::replace(const std::filesystem::path& target, std::string& reason) {
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && (old.st_mode & S_IWUSR) == 0) {
+    if (exists && ((old.st_mode & S_IWUSR) == 0 || ::access(target.c_str(), W_OK) != 0)) {
         // rename() would replace it (the folder's permissions decide); Windows, cp and gcab
-        // refuse, and a read-only file says its owner wants it kept.
+        // refuse, and a read-only file says its owner wants it kept. A file this user may not
+        // write (another owner's) is refused as cp refuses it; the superuser may write any
+        // file, but not one its owner made read-only.
         reason = std::strerror(EACCES);
         errno = EACCES;
         return false;
