@@ -5,6 +5,7 @@
 #include "archives/zip/zip_writer.h"
 #include "cli/commands/commands.h"
 #include "platform/path_text.h"
+#include "platform/temp_file.h"
 
 namespace tessaro::cli {
 namespace {
@@ -21,9 +22,10 @@ std::string notAddedReason(const fs::path& file, const fs::path& archive) {
 }
 
 // Removes a package this command created when nothing went into it (it is still empty).
+// Through a link, the package is the file the link points to: that file goes, the link stays.
 class NewPackageGuard {
 public:
-    explicit NewPackageGuard(fs::path path) : path_(std::move(path)) {
+    explicit NewPackageGuard(const fs::path& path) : path_(platform::replacementTarget(path)) {
         std::error_code ec;
         existed_ = fs::exists(path_, ec);
     }

@@ -147,6 +147,15 @@ TEST_F(CliTest, ZipNamesWhatItCannotAddAndLeavesNoEmptyPackage) {
                                ": not a regular file\n");
     EXPECT_FALSE(fs::exists(package));
 
+#ifndef _WIN32
+    // Through a link to a package not yet made: the link stays, no empty file is left.
+    fs::create_directories(dir / "real");
+    fs::create_symlink("real/new.zip", dir / "link.zip");
+    EXPECT_EQ(cli({"zip", (dir / "link.zip").string(), (dir / "missing.txt").string()}).status, 1);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.zip"));
+    EXPECT_FALSE(fs::exists(dir / "real/new.zip"));
+#endif
+
     // One good file among bad ones: the package is written, the failure still counts.
     const fs::path good = dir.write("good.txt", "good");
     const Outcome some = cli({"zip", package.string(), good.string(), (dir / "missing.txt").string()});
