@@ -233,6 +233,13 @@ TEST_F(CliTest, CabNamesTheFileOfEachErrorAndRefusesAFolderWithNothingToPack) {
     EXPECT_EQ(nothing.status, 1);
     EXPECT_EQ(nothing.err, "error: " + (dir / "empty").string() + ": no file to pack.\n");
     EXPECT_FALSE(fs::exists(dir / "none.cab"));
+
+    // Files that all fail: each is named, and no cabinet without files is left.
+    dir.write("foreign/한국.txt", "not in Big5");
+    const Outcome allFailed = cli({"cab", (dir / "foreign.cab").string(), (dir / "foreign").string()});
+    EXPECT_EQ(allFailed.status, 1);
+    EXPECT_EQ(allFailed.err, "error: " + (dir / "foreign/한국.txt").string() + ": Error opening source file.\n");
+    EXPECT_FALSE(fs::exists(dir / "foreign.cab"));
 }
 
 #ifndef _WIN32
