@@ -49,6 +49,7 @@ inline constexpr std::uint16_t kStoredAttrMask = 0x27;
 
 // iFolder values of files that continue across cabinets.
 inline constexpr std::uint16_t kFolderContinuedFromPrev = 0xFFFD;
+inline constexpr std::uint16_t kFolderContinuedToNext = 0xFFFE;
 
 // A data block holds at most 32 KiB of uncompressed data, and at most 32 KiB + 12 bytes of
 // compressed data (the MSZIP bound for incompressible input).

@@ -82,6 +82,9 @@ void CabinetReader::readDirectory(platform::CodePage codePage) {
         entry.size = getU32(bytes.data());
         entry.folderOffset = getU32(bytes.data() + 4);
         entry.folderIndex = getU16(bytes.data() + 8);
+        // 0xFFFD-0xFFFF say the file continues from or into a neighbour cabinet.
+        if (entry.folderIndex < kFolderContinuedFromPrev && entry.folderIndex >= folders_.size())
+            throw DecodeError("file entry names a folder the cabinet does not have");
         entry.dosDate = getU16(bytes.data() + 10);
         entry.dosTime = getU16(bytes.data() + 12);
         entry.attributes = getU16(bytes.data() + 14);

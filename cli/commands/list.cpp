@@ -1,5 +1,6 @@
 // tessaro-cli list: the entries of a ZIP archive or a cabinet, one per line.
 #include "archives/cab/cabinet_reader.h"
+#include "archives/io/decode_error.h"
 #include "archives/zip/entry_attributes.h"
 #include "archives/zip/zip_extractor.h"
 #include "cli/commands/commands.h"
@@ -49,8 +50,13 @@ void listZip(const std::filesystem::path& path, CommandContext& context) {
 void listCabinet(const std::filesystem::path& path, CommandContext& context) {
     archives::cab::CabinetReader reader(path);
     for (const archives::cab::CabEntry& e : reader.entries()) {
-        const auto& folder = reader.folders().at(e.folderIndex < reader.folders().size() ? e.folderIndex : 0);
-        const std::uint16_t type = folder.compressionType & archives::cab::kCompressTypeMask;
+        // A file that continues from or into a neighbour cabinet lies in the first or last folder.
+        const auto& folders = reader.folders();
+        const size_t index = e.folderIndex < folders.size()                              ? e.folderIndex
+                             : e.folderIndex == archives::cab::kFolderContinuedToNext ? folders.size() - 1
+                                                                                        : 0;
+        if (folders.empty()) throw archives::DecodeError("the cabinet has no folder for its files");
+        const std::uint16_t type = folders[index].compressionType & archives::cab::kCompressTypeMask;
         const char* method = type == archives::cab::kCompressNone    ? "None"
                              : type == archives::cab::kCompressMszip ? "MSZIP"
                              : type == archives::cab::kCompressLzx   ? "LZX"

@@ -245,5 +245,25 @@ TEST(CabinetReader, RefusesFoldersThatShareOrOverrunTheirDataBlocks) {
     EXPECT_EQ(check.status, 0) << check.output;
 }
 
+// A file of a folder the cabinet does not have is damage, reported as such (`list` once
+// printed a library's range error for it); one that continues into a neighbour is listed.
+TEST(CabinetReader, RefusesAFileOfAFolderItDoesNotHave) {
+    TempDir dir;
+    for (const std::uint16_t folderIndex : {std::uint16_t{0}, std::uint16_t{1}, kFolderContinuedToNext}) {
+        SCOPED_TRACE(folderIndex);
+        const FileRecord file{10, 0, folderIndex, 0x5421, 0x6000, 0x20, "lost.txt"};
+        std::vector<std::uint8_t> bytes;
+        putHeader(bytes, static_cast<std::uint32_t>(kHeaderSize + fileRecordSize(file)), kHeaderSize, 0, 1);
+        putFile(bytes, file);
+        const auto cabinet = dir.write("lost.cab", std::string(bytes.begin(), bytes.end()));
+        if (folderIndex < kFolderContinuedFromPrev) {
+            EXPECT_THROW(CabinetReader{cabinet}, DecodeError);
+        } else {
+            const CabinetReader reader(cabinet);
+            EXPECT_EQ(reader.entries().size(), 1u);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tessaro::archives::cab
