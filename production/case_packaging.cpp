@@ -3,10 +3,13 @@
 #include "archives/cab/cab_support.h"
 #include "archives/zip/zip_writer.h"
 #include "platform/error.h"
+#include "platform/file_io.h"
 #include "platform/path_text.h"
 #include "platform/user_port.h"
 
 #include <array>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -67,6 +70,35 @@ void writePackage(const fs::path& package, const std::vector<fs::path>& members,
     }
 }
 
+// The document file of a case while its package is written: when the package cannot be
+// saved, the document is put back as it was (an earlier run's bytes, or no file), so the
+// output folder never holds a document that no package carries.
+class DocumentRollback {
+public:
+    explicit DocumentRollback(fs::path path) : path_(std::move(path)) {
+        std::error_code ec;
+        if (fs::is_regular_file(path_, ec)) previous_ = platform::readFileBytes(path_);
+    }
+    ~DocumentRollback() {
+        if (kept_) return;
+        try {
+            if (previous_) platform::writeFileBytes(path_, *previous_);
+            else fs::remove(path_);
+        } catch (...) {
+            // The package error is the one the user sees; this is only tidying up.
+        }
+    }
+    DocumentRollback(const DocumentRollback&) = delete;
+    DocumentRollback& operator=(const DocumentRollback&) = delete;
+
+    void keep() { kept_ = true; }
+
+private:
+    fs::path path_;
+    std::optional<std::string> previous_;
+    bool kept_ = false;
+};
+
 }  // namespace
 
 fs::path packageCase(const PackagingJob& job, const FeeReviewDocument& document, UserPort& port,
@@ -83,6 +115,7 @@ fs::path packageCase(const PackagingJob& job, const FeeReviewDocument& document,
 
     const fs::path documentFile = job.outputFolder / platform::pathFromUtf8(job.names.document);
     report(documentFile);
+    DocumentRollback rollback(documentFile);
     document.save(documentFile);
     port.processPendingMessages();
     members.push_back(documentFile);
@@ -90,6 +123,7 @@ fs::path packageCase(const PackagingJob& job, const FeeReviewDocument& document,
     const fs::path package = job.outputFolder / platform::pathFromUtf8(job.names.package);
     report(package);
     writePackage(package, members, port);
+    rollback.keep();
     return package;
 }
 

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -36,8 +37,17 @@ bool fileExists(const std::string& path) {
 // A header value that names a folder or starts file names must be one name component that
 // Windows accepts too, so that no value read from a file can place the run's output outside
 // the program folder or make the same run succeed on one platform and fail on the other.
+// Windows also drops a trailing dot or blank from a name (so "NUL." is NUL) and takes the
+// device names (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension) for devices.
+bool isDeviceName(std::string_view value) {
+    std::string stem(value.substr(0, value.find('.')));
+    for (char& c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' && stem[3] <= '9';
+}
+
 bool isNameComponent(std::string_view value) {
-    if (value == "." || value == "..") return false;
+    if (value.empty() || value.back() == '.' || value.back() == ' ' || isDeviceName(value)) return false;
     return std::none_of(value.begin(), value.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
     });

@@ -274,6 +274,11 @@ TEST_F(ProductionTest, HeaderChecksStopBeforeAnythingIsWritten) {
         {declaration, "<t2>1</t2><t3>../../x</t3><t6>1131015</t6>", "費用年月不正確"},
         {declaration, "<t2>../1</t2><t3>11309</t3><t6>1131015</t6>", "醫事機構代碼不正確"},
         {declaration, "<t2>01*</t2><t3>11309</t3><t6>1131015</t6>", "醫事機構代碼不正確"},
+        // Names Windows takes for something else: a device, or the name without its dot.
+        {declaration, "<t2>1</t2><t3>NUL.</t3><t6>1131015</t6>", "費用年月不正確"},
+        {declaration, "<t2>1</t2><t3>com1.113</t3><t6>1131015</t6>", "費用年月不正確"},
+        {declaration, "<t2>1</t2><t3>11309 </t3><t6>1131015</t6>", "費用年月不正確"},
+        {declaration, "<t2>35012.</t2><t3>11309</t3><t6>1131015</t6>", "醫事機構代碼不正確"},
     };
     for (const Case& c : cases) {
         port.messages.clear();
@@ -394,6 +399,59 @@ TEST_F(ProductionTest, ADocumentThatCannotBeSavedLeavesTheRowUnmarked) {
     ASSERT_EQ(port.errors.size(), 1u);
     EXPECT_THAT(port.errors[0], ::testing::StartsWith("Cannot create file"));
     EXPECT_FALSE(fs::exists(output() / "0123456789_1131031_001.zip"));
+    EXPECT_EQ(row(0).cells[kNoteCell], "");
+}
+
+// A package that cannot be saved leaves no mark and no document that no package carries:
+// a new document goes again, an earlier run's is put back as it was.
+TEST_F(ProductionTest, APackageThatCannotBeSavedLeavesTheRowUnmarkedAndTheDocumentAsItWas) {
+    const fs::path package = output() / "0123456789_1131031_001.zip";
+    const fs::path document = output() / "XML0123456789_2024103100000001.XML";
+    fs::create_directories(package);  // a folder in its way
+    caseRow("04", "123", "<ATT>(A)" + record("a.pdf"));
+    EXPECT_EQ(run(), RunOutcome::stopped);
+    ASSERT_EQ(port.errors.size(), 1u);
+    EXPECT_EQ(row(0).cells[kNoteCell], "");
+    EXPECT_FALSE(fs::exists(document));
+
+    fs::remove(package);
+    port.errors.clear();
+    ASSERT_EQ(run(), RunOutcome::completed);
+    const std::string earlier = readBytes(document);
+    ws.cases()[0].cells[kNoteCell].clear();
+    ws.cases()[0].cells[kIdCell] = "B223456789";  // the new document differs
+    dir.write("Upload/11309/0123456789_1131031_001.zip", "damaged");
+    EXPECT_EQ(run(), RunOutcome::stopped);
+    ASSERT_EQ(port.errors.size(), 1u);
+    EXPECT_EQ(row(0).cells[kNoteCell], "");
+    EXPECT_EQ(readBytes(document), earlier);
+    EXPECT_EQ(readBytes(package), "damaged");
+}
+
+// The clock is read once per case: a case packed across midnight has one date in every name.
+TEST_F(ProductionTest, ACaseAcrossMidnightHasOneDateInEveryName) {
+    TESSARO_NEEDS_PEER_TOOLS("unzip");
+    int readings = 0;
+    ws.setClock([&] {
+        ++readings;
+        return production::dateTimeOf({2024, 10, 31}) + (readings == 1 ? 0.99999 : 1.00001);
+    });
+    caseRow("04", "123", "<ATT>(A)" + record("a.pdf") + "<EMR>(A)" + record("b.xml"));
+    EXPECT_EQ(run(), RunOutcome::completed);
+    EXPECT_THAT(outputNames(), ElementsAre("0123456789_1131031_001.zip", "XML0123456789_2024103100000001.XML"));
+    EXPECT_THAT(entryNames(output() / "0123456789_1131031_001.zip"),
+                ElementsAre("ATT0123456789_2024103100000001.CAB", "EMR0123456789_2024103100000001.CAB",
+                            "XML0123456789_2024103100000001.XML"));
+}
+
+// A serial of 0 is no serial; when every case is passed over, the run still ends with its
+// closing message and writes no package.
+TEST_F(ProductionTest, EveryCasePassedOverStillEndsWithTheClosingMessage) {
+    caseRow("04", "0", "<ATT>(A)" + record("a.pdf"));
+    caseRow("04", "124", "");
+    EXPECT_EQ(run(), RunOutcome::completed);
+    EXPECT_THAT(port.messages, ElementsAre("第1筆病歷流水號錯誤", "第2筆病歷檔案資料空白", ::testing::StartsWith("製作完成:")));
+    EXPECT_THAT(outputNames(), IsEmpty());
     EXPECT_EQ(row(0).cells[kNoteCell], "");
 }
 
