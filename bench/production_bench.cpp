@@ -115,6 +115,8 @@ void packDirectly(const Inputs& in, UserPort& port, std::size_t round) {
         zip.AddFiles((in.dir / "direct" / "doc.XML").string(), 0);
         zip.Save();
         zip.CloseArchive();
+        // The run replaces its cabinets case by case: so does this, keeping the disk alike.
+        for (const char* kind : {"ATT", "EMR", "DCF"}) fs::remove(out / (std::string(kind) + tag + ".CAB"));
     }
     fs::remove_all(out);
 }
@@ -139,21 +141,32 @@ void BM_RunAgainstDirectPacking(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     double runSeconds = 0, directSeconds = 0;
     std::size_t round = 0;
+    // The two take turns going first, so that neither always finds the caches and the disk
+    // as the other left them.
     for (auto _ : state) {
-        const auto t0 = Clock::now();
-        packDirectly(in, port, round++);
-        const auto t1 = Clock::now();
-        produce(in, port);
-        const auto t2 = Clock::now();
-        directSeconds += std::chrono::duration<double>(t1 - t0).count();
-        runSeconds += std::chrono::duration<double>(t2 - t1).count();
+        const bool directFirst = round % 2 == 0;
+        const auto timed = [](auto&& work) {
+            const auto start = Clock::now();
+            work();
+            return std::chrono::duration<double>(Clock::now() - start).count();
+        };
+        const auto direct = [&] { directSeconds += timed([&] { packDirectly(in, port, round); }); };
+        const auto run = [&] { runSeconds += timed([&] { produce(in, port); }); };
+        if (directFirst) {
+            direct();
+            run();
+        } else {
+            run();
+            direct();
+        }
+        ++round;
     }
     const double megabytes = double(in.bytesPerCase) * kCases * double(state.iterations()) / 1e6;
     state.counters["run_MBps"] = megabytes / runSeconds;
     state.counters["direct_MBps"] = megabytes / directSeconds;
     state.counters["overhead"] = runSeconds / directSeconds - 1.0;
 }
-BENCHMARK(BM_RunAgainstDirectPacking)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_RunAgainstDirectPacking)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(4);
 
 }  // namespace
 
