@@ -1,6 +1,8 @@
 #include "cli/batch_session.h"
 
 #include "app/workspace/handler_boundary.h"
+#include "platform/error_report.h"
+#include "platform/file_io.h"
 #include "platform/path_text.h"
 
 #include <system_error>
@@ -28,8 +30,19 @@ bool BatchSession::openAndImport(const std::string& file) {
         context_.port.answerNextOpenDialog(platform::pathFromUtf8(*declaration_));
         if (!workspace::runHandler(context_.port, [&] { workspace_.CopenXMLfileClick(); })) return false;
     }
+    // The window's open dialog gives only existing files; a file named on the command line
+    // is checked the same way before anything (DATA above all) is touched.
+    const std::filesystem::path chosen = platform::pathFromUtf8(file);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(chosen, ec)) {
+        const std::string reason = ec                                   ? ec.message()
+                                   : std::filesystem::exists(chosen, ec) ? std::string("Not a regular file")
+                                                                         : std::make_error_code(std::errc::no_such_file_or_directory).message();
+        reportError(context_.port, platform::cannotOpenText(std::filesystem::absolute(chosen, ec), reason));
+        return false;
+    }
     auto outcome = workspace::ImportOutcome::stopped;
-    context_.port.answerNextOpenDialog(platform::pathFromUtf8(file));
+    context_.port.answerNextOpenDialog(chosen);
     const bool ran = workspace::runHandler(context_.port, [&] { outcome = workspace_.CimportFileClick(); });
     return ran && outcome == workspace::ImportOutcome::completed;
 }

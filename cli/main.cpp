@@ -63,5 +63,12 @@ int main(int argc, char** argv) {
         printOverview(std::cerr);
         return kUsageError;
     }
-    return runCommand(*command, std::vector<std::string>(args.begin() + 2, args.end()));
+    const int status = runCommand(*command, std::vector<std::string>(args.begin() + 2, args.end()));
+    // What a script reads (the packages written, the case list) must not go missing unnoticed.
+    std::cout.flush();
+    if (!std::cout && status != kUsageError) {
+        std::cerr << "error: Cannot write to standard output.\n";
+        return kFailure;
+    }
+    return status;
 }

@@ -37,9 +37,12 @@ std::optional<LineFormat> samplingFormatOf(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<std::filesystem::path> findSamplingFile(const std::filesystem::path& folder) {
-    for (const archives::ListedEntry& entry : archives::listFolderInNameOrder(folder))
-        if (!entry.isDirectory && archives::wildcardMatch(kSamplingPattern, entry.name)) return entry.path;
+std::optional<std::filesystem::path> findSamplingFile(const std::filesystem::path& folder,
+                                                      const std::set<std::string>* unpacked) {
+    for (const archives::ListedEntry& entry : archives::listFolderInNameOrder(folder)) {
+        if (entry.isDirectory || !archives::wildcardMatch(kSamplingPattern, entry.name)) continue;
+        if (!unpacked || unpacked->contains(entry.name)) return entry.path;
+    }
     return std::nullopt;
 }
 

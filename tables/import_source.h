@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -39,7 +40,11 @@ std::optional<LineFormat> samplingFormatOf(std::string_view name);
 // The first file directly in `folder` whose name matches "*SMP.*" (letter case ignored), in
 // the order a folder is listed on Windows. Folders are passed over: a folder can never be
 // read as a sampling file. Nothing when there is none.
-std::optional<std::filesystem::path> findSamplingFile(const std::filesystem::path& folder);
+// With `unpacked`, only files of those names count: the files an archive just put there, so
+// that a file left from an earlier import (a folder that could not be emptied) is never
+// taken for this archive's.
+std::optional<std::filesystem::path> findSamplingFile(const std::filesystem::path& folder,
+                                                      const std::set<std::string>* unpacked = nullptr);
 
 // The extension of the last component of `path`, from its last "." on ("" when none).
 std::string fileExtension(std::string_view path);

@@ -8,6 +8,7 @@
 // (feeinput::CaseIndex, with exactly the one-case lookup's rule); a sampling file's cases
 // carry their patient data and the claim header themselves.
 #include "app/workspace/workspace.h"
+#include "archives/zip/output_path.h"
 #include "archives/zip/zip_extractor.h"
 #include "feeinput/case_lookup.h"
 #include "feeinput/declaration_text.h"
@@ -88,7 +89,20 @@ std::optional<platform::TempFile> copyOutOf(const fs::path& dataFolder, const fs
     return copy;
 }
 
-// Empties "DATA", unpacks the archive into it as the window's extractor does (its folders
+// The names of the archive's files that land directly in the folder it is unpacked into.
+std::set<std::string> topLevelFileNames(const std::vector<archives::ZipEntry>& entries) {
+    std::set<std::string> names;
+    for (const auto& entry : entries) {
+        if (entry.isFolder()) continue;
+        const auto relative = archives::zip::confinedRelativePath(entry.name, false);
+        if (relative && std::distance(relative->begin(), relative->end()) == 1)
+            names.insert(platform::utf8FromPath(relative->filename()));
+    }
+    return names;
+}
+
+// Empties "DATA" (a file it keeps, say one held open elsewhere, is never taken for the new
+// sampling file), unpacks the archive into it as the window's extractor does (its folders
 // kept, entries that would land outside "DATA" refused) and gives the sampling file found
 // at its top level. The extractor's errors end the import with their own text.
 std::optional<fs::path> unpackSamplingArchive(UserPort& port, const fs::path& dataFolder, const fs::path& archive) {
@@ -102,8 +116,9 @@ std::optional<fs::path> unpackSamplingArchive(UserPort& port, const fs::path& da
     extractor.setBaseDirectory(dataFolder);
     extractor.ExtractFiles(kEveryEntry);
     port.processPendingMessages();
+    const std::set<std::string> unpacked = topLevelFileNames(extractor.entries());
     extractor.CloseArchive();
-    return tables::findSamplingFile(dataFolder);
+    return tables::findSamplingFile(dataFolder, &unpacked);
 }
 
 // The sampling file of an unpacked archive; nothing (after the message) when there is none

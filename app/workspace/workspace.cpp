@@ -2,6 +2,8 @@
 // case_handlers.cpp, declaration_handlers.cpp and attachment_handlers.cpp.
 #include "app/workspace/workspace.h"
 
+#include "platform/path_text.h"
+
 #include <utility>
 
 namespace tessaro::workspace {
@@ -9,7 +11,8 @@ namespace tessaro::workspace {
 std::string fullPath(const std::filesystem::path& file) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
-    return (ec ? file : absolute).string();
+    // "a/SMP/../x.csv" is "a/x.csv": the path's words decide what the file is taken for.
+    return platform::utf8FromPath((ec ? file : absolute).lexically_normal());
 }
 
 Workspace::Workspace(UserPort& port, std::string appPath) : port_(port) { FormCreate(std::move(appPath)); }

@@ -6,10 +6,17 @@
 
 #include <gmock/gmock.h>
 
+#include <cstdlib>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace tessaro::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -137,6 +144,99 @@ TEST_F(MakeTest, CheckNamesEachProblemAfterItsPackage) {
     EXPECT_EQ(checked.status, 1);
     EXPECT_THAT(lines(checked.out), ElementsAre(bad.string() + ": the package holds no document"));
 }
+
+// Packages rebuilt by Python's zipfile with one fault each: `check` names each one.
+TEST_F(MakeTest, CheckFindsDamagedCabinetsMisplacedEntriesAndIllFormedDocuments) {
+    const Outcome made = fromSource({"make", "--dir", app().string(), "--import", "examples/settings.txt"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string good = lines(made.out)[0];
+    const std::string name = fs::path(good).filename().string();
+    const auto variant = [&](const std::string& folder, const std::string& python) {
+        const fs::path bad = dir / folder / name;
+        fs::create_directories(bad.parent_path());
+        const std::string script =
+            "import sys, zipfile\n"
+            "src = zipfile.ZipFile(sys.argv[1])\n"
+            "items = [(i.filename, src.read(i)) for i in src.infolist()]\n" +
+            python +
+            "with zipfile.ZipFile(sys.argv[2], 'w', zipfile.ZIP_DEFLATED) as out:\n"
+            "    for n, b in items: out.writestr(n, b)\n";
+        const fs::path scriptFile = dir.write(folder + ".py", script);
+        EXPECT_EQ(shell("python3", {scriptFile.string(), good, bad.string()}).status, 0);
+        return bad.string();
+    };
+    const std::string cabinet = variant("cab", "n, b = items[0]\nitems[0] = (n, b[:-40] + bytes(x ^ 0x55 for x in b[-40:]))\n");
+    const std::string order = variant("order", "items = items[-1:] + items[:-1]\n");
+    const std::string document = variant("doc", "items[-1] = (items[-1][0], b'<?xml version=\"1.0\" encoding=\"Big5\"?><feereview><a>1</b>')\n");
+
+    const Outcome checked = cli({"check", good, cabinet, order, document});
+    EXPECT_EQ(checked.status, 1);
+    const auto found = lines(checked.out);
+    const auto about = [&](const std::string& package) {
+        std::vector<std::string> mine;
+        for (const auto& line : found)
+            if (line.starts_with(package + ": ")) mine.push_back(line.substr(package.size() + 2));
+        return mine;
+    };
+    EXPECT_TRUE(about(good).empty());
+    EXPECT_THAT(about(cabinet), ElementsAre(HasSubstr("cabinet")));
+    EXPECT_THAT(about(order), Contains(HasSubstr("follows the document")));
+    EXPECT_THAT(about(document), Contains(StartsWith("document: ")));
+}
+
+// A file that is not there is refused before anything is touched, as the open dialog never
+// gives one: the working folder "DATA" keeps what it holds.
+TEST_F(MakeTest, AFileThatIsNotThereTouchesNothing) {
+    dir.write("app/DATA/keep.txt", "kept");
+    for (const char* missing : {"gone.zip", "gone-SMP.csv", "gone.txt"}) {
+        SCOPED_TRACE(missing);
+        const Outcome imported = cli({"import", "--dir", app().string(), (dir / missing).string()});
+        EXPECT_EQ(imported.status, 1);
+        EXPECT_EQ(imported.err, "error: Cannot open file \"" + (dir / missing).string() + "\". No such file or directory.\n");
+        EXPECT_TRUE(fs::exists(app() / "DATA" / "keep.txt"));
+    }
+}
+
+// A path is judged by the file it names: "SMPd/../plain.csv" is plain.csv, no sampling file.
+TEST_F(MakeTest, APathIsJudgedByTheFileItNames) {
+    dir.write("plain.csv", big5Lines({"3501200000,11309,1,1131015,04,55,x,A123456789,x,x,x,新月,x,1130905"}));
+    fs::create_directories(dir / "SMPd");
+    const Outcome imported = cli({"import", "--dir", app().string(), (dir / "SMPd" / ".." / "plain.csv").string()});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_EQ(imported.err, (dir / "plain.csv").string() + "不是正確抽審檔\n");
+}
+
+// The paths of the packages are what a script reads: output that cannot be written fails.
+TEST_F(MakeTest, StandardOutputThatCannotBeWrittenFailsTheRun) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    const Outcome made = shell(shellArg(TESSARO_CLI) + " make --dir " + shellArg(app().string()) +
+                                   " --import examples/settings.txt >/dev/full",
+                               {}, kSource);
+    EXPECT_EQ(made.status, 1);
+    EXPECT_THAT(made.err, HasSubstr("error: Cannot write to standard output."));
+}
+
+#ifndef _WIN32
+// "DATA" that keeps an earlier month's sampling file (here one the importing user may not
+// remove): the archive's own sampling file is taken, never the leftover.
+TEST_F(MakeTest, ALeftoverSamplingFileIsNeverTakenForTheArchives) {
+    if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs the superuser to leave a file another user cannot remove";
+    const std::string csv = big5Lines({"3501200000,11309,1,1131015,04,55,x,A123456789,x,x,x,新月,x,1130905"});
+    const std::string old = big5Lines({"3501200000,11308,1,1130915,04,44,x,A123456789,x,x,x,舊月,x,1130805"});
+    dir.write("in/11309SMP.csv", csv);
+    ASSERT_EQ(shell("cd " + shellArg((dir / "in").string()) + " && zip -q ../new.zip 11309SMP.csv", {}).status, 0);
+    dir.write("app/DATA/11308SMP.csv", old);
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(app(), fs::perms::all);
+    fs::permissions(app() / "DATA", fs::perms::all | fs::perms::sticky_bit);
+    fs::permissions(dir / "new.zip", fs::perms::all);
+    const Outcome imported = shell("setpriv --reuid=65534 --regid=65534 --clear-groups " + shellArg(TESSARO_CLI),
+                                   {"import", "--dir", app().string(), (dir / "new.zip").string()});
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.out, "04\t55\t新月\tA123456789\t1130905\t\n");
+}
+#endif
 
 }  // namespace
 }  // namespace tessaro::cli
