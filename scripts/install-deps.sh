@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  # build
-  build-essential cmake ninja-build pkg-config
+  # build; clang with its sanitizer and libFuzzer runtimes for the sanitizer build and fuzzing
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev libicu-dev libbz2-dev liblzma-dev libwavpack-dev
   # a Traditional-Chinese font for the window where Microsoft's fonts are not installed
