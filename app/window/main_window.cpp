@@ -2,6 +2,7 @@
 
 #include "app/window/qt_text.h"
 #include "app/window/window_fonts.h"
+#include "app/window/window_placement.h"
 #include "app/window/window_texts.h"
 #include "app/workspace/handler_boundary.h"
 
@@ -10,6 +11,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScreen>
+#include <QWindow>
 
 #include <optional>
 #include <utility>
@@ -114,8 +116,19 @@ void TFVPNTessaro::arrange() {
     layout_.addWidget(&panelArea_);
 
     resize(kClientWidth, kClientHeight);
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+}
+
+// The window is placed as it is first shown: its native window exists by then, so the size of
+// its frame is known (on Windows; X11 tells it only once the window is mapped), and it is not
+// yet on the screen.
+void TFVPNTessaro::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+        if (const QScreen* screen = this->screen())
+            setGeometry(centredPlacement(screen->availableGeometry(), size(), frame));
+    }
+    QWidget::showEvent(event);
 }
 
 void TFVPNTessaro::wireEvents() {
