@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScreen>
+#include <QScrollBar>
 #include <QWindow>
 
 #include <optional>
@@ -85,7 +86,7 @@ TFVPNTessaro::~TFVPNTessaro() {
 
 // The case list fills the window up to the panel and takes every change of the window's
 // width; the panel keeps its 403 pixels and its controls their places. A window lower than
-// the panel scrolls the panel.
+// the panel scrolls the panel, its scroll bar beside it.
 void TFVPNTessaro::arrange() {
     const WindowFonts fonts = windowFonts();
     setFont(fonts.window);
@@ -114,6 +115,12 @@ void TFVPNTessaro::arrange() {
     panelArea_.setFixedWidth(SidePanel::kWidth);
     panelArea_.setWidget(&panel_);
     layout_.addWidget(&panelArea_);
+    // The panel's vertical scroll bar goes beside the panel, taking its width from the case
+    // list, rather than over the panel's right edge.
+    const QScrollBar& bar = *panelArea_.verticalScrollBar();
+    connect(&bar, &QScrollBar::rangeChanged, this, [this, &bar](int min, int max) {
+        panelArea_.setFixedWidth(SidePanel::kWidth + (max > min ? bar.sizeHint().width() : 0));
+    });
 
     resize(kClientWidth, kClientHeight);
 }
