@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <cstdlib>
+
 namespace tessaro::testing {
 namespace {
 
@@ -18,7 +20,7 @@ class PlacementTest : public QObject {
 
 private slots:
     void theWindowIsCentredWithItsFrameAndShrunkToFit() {
-        // Windows 10 at 96 dots per inch: 8-pixel borders, a 31-pixel title bar.
+        // A frame like Windows 10's at 96 dots per inch: 8-pixel borders, a 31-pixel title bar.
         const QMargins frame(8, 31, 8, 8);
         const QSize wanted(1071, 642);
         // Room enough: the frame, not the client area, is centred.
