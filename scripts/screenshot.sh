@@ -15,5 +15,8 @@ running=("${@:3:1}")
 
 cmake --preset default >/dev/null
 cmake --build --preset default --target gui_screenshot
-QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR="$scale" build/default/tests/gui/gui_screenshot "$output" "${running[@]}"
+# A 1920 x 1080 screen (the offscreen platform's own is 800 x 800), so the window has its full
+# size at every scaling up to 1.5.
+QT_QPA_PLATFORM="offscreen:configfile=$PWD/tests/gui/screens/desktop.json" QT_SCALE_FACTOR="$scale" \
+    build/default/tests/gui/gui_screenshot "$output" "${running[@]}"
 echo "window pictured in $output"

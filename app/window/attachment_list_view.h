@@ -2,10 +2,13 @@
 // over each row on screen, the row's kind and class drop-downs and its file button "設定".
 //
 // The editors are bound to their row's id; their events leave here as signals carrying it.
+// Column "檔案" narrows by the vertical scroll bar's width while the bar is shown, so the
+// columns fit the list without a horizontal bar whenever they fit it without the vertical one.
 #pragma once
 
 #include "app/window/editor_table.h"
 #include "app/window/list_models.h"
+#include "app/window/window_texts.h"
 #include "app/workspace/workspace.h"
 
 namespace tessaro::window {
@@ -24,11 +27,16 @@ signals:
     void fileButtonPressed(quint64 row);
 
 protected:
-    std::vector<Editor> createEditors(int row, std::uint64_t id, int rowTop, int rowHeight) override;
+    std::vector<PlacedEditor> createEditors(int row, std::uint64_t id, int rowHeight) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    void fitFileColumn();
+
     workspace::Workspace& workspace_;
     AttachmentListModel attachments_;
+    int fileColumnWidth_ = kAttachmentColumnWidths[2];
+    bool fitting_ = false;
 };
 
 }  // namespace tessaro::window

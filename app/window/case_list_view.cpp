@@ -25,7 +25,7 @@ CaseListView::CaseListView(workspace::Workspace& workspace, QWidget* parent)
 // The model goes before the view does.
 CaseListView::~CaseListView() { setModel(nullptr); }
 
-std::vector<EditorTable::Editor> CaseListView::createEditors(int row, std::uint64_t id, int rowTop, int rowHeight) {
+std::vector<EditorTable::PlacedEditor> CaseListView::createEditors(int row, std::uint64_t id, int rowHeight) {
     const auto index = static_cast<std::size_t>(row);
     if (index >= workspace_.cases().size() || workspace_.cases()[index].id.value != id) return {};
     const workspace::CaseRowId rowId = workspace_.caseRowDrawn(index);
@@ -36,23 +36,25 @@ std::vector<EditorTable::Editor> CaseListView::createEditors(int row, std::uint6
     auto category = std::make_unique<QComboBox>(viewport());
     for (const std::string& code : workspace_.values().D1strings) category->addItem(qtText(code));
     category->setCurrentIndex(record.category ? static_cast<int>(*record.category) : -1);
-    category->setGeometry(kListLeft, rowTop - 1, w1 - 10, rowHeight - 2);
+    category->resize(w1 - 10, rowHeight - 2);
     passWheelToList(*category);
     connect(category.get(), &QComboBox::activated, this,
             [this, rowId](int item) { emit categoryChosen(rowId.value, item); });
 
     auto serial = std::make_unique<SerialEditor>(viewport());
     serial->setText(qtText(record.serial));
-    serial->setGeometry(kListLeft + w1 - 2, rowTop - 1, w2 + 2, rowHeight + 2);
+    serial->resize(w2 + 2, rowHeight + 2);
     connect(serial.get(), &QLineEdit::textEdited, this,
             [this, rowId](const QString& text) { emit serialEdited(rowId.value, text); });
     connect(serial.get(), &SerialEditor::characterTyped, this,
             [this, rowId](QChar character) { emit serialCharacter(rowId.value, character); });
     connect(serial.get(), &SerialEditor::left, this, [this, rowId] { emit serialLeft(rowId.value); });
 
-    std::vector<Editor> editors;
-    editors.emplace_back(category.release());
-    editors.emplace_back(serial.release());
+    // The drop-down at the first column's left edge, the serial box from two pixels left of
+    // the second column's.
+    std::vector<PlacedEditor> editors;
+    editors.push_back({Editor(category.release()), {0, Anchor::Edge::Left, kListLeft}});
+    editors.push_back({Editor(serial.release()), {1, Anchor::Edge::Left, kListLeft - 2}});
     return editors;
 }
 

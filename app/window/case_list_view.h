@@ -30,7 +30,7 @@ signals:
     void rowClickedAgain();
 
 protected:
-    std::vector<Editor> createEditors(int row, std::uint64_t id, int rowTop, int rowHeight) override;
+    std::vector<PlacedEditor> createEditors(int row, std::uint64_t id, int rowHeight) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

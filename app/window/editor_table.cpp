@@ -35,6 +35,8 @@ EditorTable::EditorTable(QWidget* parent) : QTableView(parent) {
     // a slim arrow and little padding leave their text room.
     setStyleSheet(QStringLiteral("QComboBox { padding: 0px 0px 0px 3px; } "
                                   "QComboBox::drop-down { width: 12px; }"));
+    // A column resized (by the user or by the list) takes the editors anchored to it along.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] { placeEditors(); });
 }
 
 void EditorTable::setRowModel(RowTableModel& model) {
@@ -55,14 +57,13 @@ void EditorTable::placeEditors() {
             auto found = editors_.find(id);
             if (found == editors_.end()) {
                 if (!creationAllowed_) continue;
-                std::vector<Editor> made = createEditors(row, id, top, rowHeight(row));
+                std::vector<PlacedEditor> made = createEditors(row, id, rowHeight(row));
                 if (made.empty()) continue;
                 found = editors_.emplace(id, std::move(made)).first;
             }
-            // Only the top follows the row; left, width and height stay as they were made.
-            for (const Editor& editor : found->second) {
-                editor->move(editor->x(), top - 1);
-                editor->show();
+            for (const PlacedEditor& editor : found->second) {
+                place(editor, top);
+                editor.widget->show();
             }
             shown.insert(id);
         }
@@ -75,17 +76,27 @@ void EditorTable::placeEditors() {
         // looked at again once the focus has gone.
         const auto row = model_->rowOf(id);
         bool focused = false;
-        for (const Editor& editor : found->second) {
-            if (editor->hasFocus() && row) {
+        for (const PlacedEditor& editor : found->second) {
+            if (editor.widget->hasFocus() && row) {
                 focused = true;
-                editor->move(editor->x(), rowViewportPosition(*row) - 1);
+                place(editor, rowViewportPosition(*row));
             } else {
-                editor->hide();
+                editor.widget->hide();
             }
         }
         if (focused) shown.insert(id);
     }
     shown_ = std::move(shown);
+}
+
+// Placed by the column's edge where the header shows it, not by where the editor was: Qt's
+// sideways scrolling shifts the editors on screen, and those made while the list was scrolled
+// would otherwise be off by the distance scrolled.
+void EditorTable::place(const PlacedEditor& editor, int rowTop) const {
+    const Anchor& anchor = editor.anchor;
+    const int edge = horizontalHeader()->sectionViewportPosition(anchor.column) +
+                     (anchor.edge == Anchor::Edge::Right ? columnWidth(anchor.column) : 0);
+    editor.widget->move(edge + anchor.offset, rowTop - 1);
 }
 
 void EditorTable::dropEditors(const std::vector<std::uint64_t>& ids) {
@@ -98,7 +109,7 @@ void EditorTable::dropEditors(const std::vector<std::uint64_t>& ids) {
 std::vector<QWidget*> EditorTable::editorsOf(std::uint64_t id) const {
     std::vector<QWidget*> widgets;
     if (const auto found = editors_.find(id); found != editors_.end())
-        for (const Editor& editor : found->second) widgets.push_back(editor.get());
+        for (const PlacedEditor& editor : found->second) widgets.push_back(editor.widget.get());
     return widgets;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/window/qt_text.h"
 #include "app/window/window_fonts.h"
+#include "app/window/window_placement.h"
 #include "app/window/window_texts.h"
 #include "app/workspace/handler_boundary.h"
 
@@ -10,6 +11,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScreen>
+#include <QScrollBar>
+#include <QWindow>
 
 #include <optional>
 #include <utility>
@@ -83,7 +86,7 @@ TFVPNTessaro::~TFVPNTessaro() {
 
 // The case list fills the window up to the panel and takes every change of the window's
 // width; the panel keeps its 403 pixels and its controls their places. A window lower than
-// the panel scrolls the panel.
+// the panel scrolls the panel, its scroll bar beside it.
 void TFVPNTessaro::arrange() {
     const WindowFonts fonts = windowFonts();
     setFont(fonts.window);
@@ -112,10 +115,27 @@ void TFVPNTessaro::arrange() {
     panelArea_.setFixedWidth(SidePanel::kWidth);
     panelArea_.setWidget(&panel_);
     layout_.addWidget(&panelArea_);
+    // The panel's vertical scroll bar goes beside the panel, taking its width from the case
+    // list, rather than over the panel's right edge.
+    const QScrollBar& bar = *panelArea_.verticalScrollBar();
+    connect(&bar, &QScrollBar::rangeChanged, this, [this, &bar](int min, int max) {
+        panelArea_.setFixedWidth(SidePanel::kWidth + (max > min ? bar.sizeHint().width() : 0));
+    });
 
     resize(kClientWidth, kClientHeight);
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+}
+
+// The window is placed as it is first shown: its native window exists by then, so the size of
+// its frame is known (on Windows; X11 tells it only once the window is mapped), and it is not
+// yet on the screen.
+void TFVPNTessaro::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+        if (const QScreen* screen = this->screen())
+            setGeometry(centredPlacement(screen->availableGeometry(), size(), frame));
+    }
+    QWidget::showEvent(event);
 }
 
 void TFVPNTessaro::wireEvents() {

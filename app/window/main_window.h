@@ -50,6 +50,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The first showing centres the window on its screen, shrunk to fit (window_placement.h).
+    void showEvent(QShowEvent* event) override;
 
 private:
     void arrange();
@@ -78,6 +80,7 @@ private:
     bool handlerRunning_ = false;
     bool viewSyncing_ = false;
     bool closeRequested_ = false;
+    bool placed_ = false;
 };
 
 }  // namespace tessaro::window

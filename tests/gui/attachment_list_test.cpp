@@ -4,6 +4,8 @@
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/gui_tests.h"
 
+#include <QScrollBar>
+
 namespace tessaro::testing {
 namespace {
 
@@ -16,6 +18,27 @@ class AttachmentListTest : public QObject {
 
     window::AttachmentListView& list() { return f->panel().CattList; }
     std::string attachments(std::size_t row) { return f->cell(row, kAttachmentCell); }
+
+    // Every row on screen shows its own editors over their cells at the scroll position shown:
+    // the drop-downs one pixel right of their columns' left edges, the file button's right edge
+    // one pixel beyond column "檔案"'s.
+    void checkEditorsOverTheirCells() {
+        const int first = list().rowAt(0);
+        const int last = list().rowAt(list().viewport()->height() - 1);
+        for (int row = 0; row < static_cast<int>(f->workspace().attachments().size()); ++row) {
+            const auto editors = list().editorsOf(f->workspace().attachments()[static_cast<std::size_t>(row)].id.value);
+            if (row < first || (last >= 0 && row > last)) {
+                for (QWidget* editor : editors) QVERIFY(!editor->isVisible());
+                continue;
+            }
+            QCOMPARE(editors.size(), 3u);
+            const int top = list().rowViewportPosition(row) - 1;
+            QCOMPARE(editors[0]->pos(), QPoint(list().columnViewportPosition(0) + 1, top));
+            QCOMPARE(editors[1]->pos(), QPoint(list().columnViewportPosition(1) + 1, top));
+            QCOMPARE(editors[2]->geometry().right(), list().columnViewportPosition(2) + list().columnWidth(2));
+            QCOMPARE(editors[2]->y(), top);
+        }
+    }
 
 private slots:
     void init() {
@@ -83,6 +106,48 @@ private slots:
         f->driver().click(*f->driver().fileButton(0));
         QCOMPARE(attachments(0), "");
         QCOMPARE(f->workspace().attachments()[0].file, chart.string());
+    }
+
+    // Eight attachments need the vertical scroll bar; the columns give it the room, so no
+    // horizontal bar appears and the file buttons stay whole. A column the user widens past
+    // the list brings the horizontal bar, and the editors follow it sideways.
+    void editorsStayOverTheirCellsAtEveryScrollPosition() {
+        std::string text = "<ATT>";
+        for (int n = 1; n <= 8; ++n) text += "(A)/" + std::to_string(n) + ".pdf";
+        f->workspace().cases()[0].cells[kAttachmentCell] = text;
+        f->driver().clickCase(0);
+        f->settle();
+        QScrollBar& across = *list().horizontalScrollBar();
+        QScrollBar& down = *list().verticalScrollBar();
+        QVERIFY(down.maximum() > 0);
+        QCOMPARE(across.maximum(), 0);
+        QVERIFY(list().columnViewportPosition(2) + list().columnWidth(2) + 1 <= list().viewport()->width());
+        checkEditorsOverTheirCells();
+        down.setValue(down.maximum());
+        checkEditorsOverTheirCells();
+
+        down.setValue(0);
+        list().setColumnWidth(2, 300);
+        f->settle();
+        QVERIFY(across.maximum() > 0);
+        checkEditorsOverTheirCells();
+        across.setValue(across.maximum());
+        checkEditorsOverTheirCells();
+        down.setValue(down.maximum());
+        checkEditorsOverTheirCells();
+        across.setValue(0);
+        checkEditorsOverTheirCells();
+
+        // With no vertical bar (one row left) the columns have their own widths again.
+        f->workspace().cases()[0].cells[kAttachmentCell] = "<ATT>(A)/1.pdf";
+        f->driver().clickCase(0);
+        f->settle();
+        QCOMPARE(down.maximum(), 0);
+        QCOMPARE(list().columnWidth(2), 300);
+        list().setColumnWidth(2, 240);
+        f->settle();
+        QCOMPARE(across.maximum(), 0);
+        checkEditorsOverTheirCells();
     }
 
     void editorsFollowTheirRowsAfterADeletion() {

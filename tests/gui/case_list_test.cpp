@@ -23,9 +23,13 @@ class CaseListTest : public QObject {
     std::uint64_t idOf(std::size_t row) { return f->workspace().cases()[row].id.value; }
     std::size_t rows() { return f->workspace().cases().size(); }
 
-    // Every row on screen shows its own editors, one pixel above the row's top; no other
-    // row's editors are visible, but for one holding the input focus, kept at its row's place
-    // out of sight.
+    // Where a row's editors belong across the list, at the scroll position shown: the
+    // drop-down at its column's left edge, the serial box two pixels left of its own.
+    std::vector<int> editorLefts() { return {list().columnViewportPosition(0), list().columnViewportPosition(1) - 2}; }
+
+    // Every row on screen shows its own editors, one pixel above the row's top and across
+    // over their cells; no other row's editors are visible, but for one holding the input
+    // focus, kept at its row's place out of sight.
     void checkEditorsOverTheirRows() {
         const int first = list().rowAt(0);
         int last = list().rowAt(list().viewport()->height() - 1);
@@ -34,16 +38,17 @@ class CaseListTest : public QObject {
             const auto editors = list().editorsOf(idOf(static_cast<std::size_t>(row)));
             const bool onScreen = first >= 0 && row >= first && row <= last;
             if (!onScreen) {
-                for (QWidget* editor : editors) {
-                    QVERIFY2(!editor->isVisible() || editor->hasFocus(), qPrintable(QString::number(row)));
-                    if (editor->isVisible()) QCOMPARE(editor->y(), list().rowViewportPosition(row) - 1);
+                for (std::size_t n = 0; n < editors.size(); ++n) {
+                    QVERIFY2(!editors[n]->isVisible() || editors[n]->hasFocus(), qPrintable(QString::number(row)));
+                    if (editors[n]->isVisible())
+                        QCOMPARE(editors[n]->pos(), QPoint(editorLefts()[n], list().rowViewportPosition(row) - 1));
                 }
                 continue;
             }
             QCOMPARE(editors.size(), 2u);
-            for (QWidget* editor : editors) {
-                QVERIFY(editor->isVisible());
-                QCOMPARE(editor->y(), list().rowViewportPosition(row) - 1);
+            for (std::size_t n = 0; n < editors.size(); ++n) {
+                QVERIFY(editors[n]->isVisible());
+                QCOMPARE(editors[n]->pos(), QPoint(editorLefts()[n], list().rowViewportPosition(row) - 1));
             }
         }
     }
@@ -151,6 +156,47 @@ private slots:
         checkEditorsOverTheirRows();
         QCOMPARE(f->driver().serialEditor(0)->text(), QStringLiteral("1"));
         QVERIFY(f->dialogs.messages.isEmpty());
+    }
+
+    // A window narrower than the case list's columns scrolls the list sideways; rows first
+    // drawn while it is scrolled get their editors over their own cells too, and every editor
+    // stays there when it scrolls back. A column widened later takes the editors to its right
+    // along; the editors already made keep their widths.
+    void editorsFollowSidewaysScrollingAndColumnWidths() {
+        f->openDeclaration({});
+        f->addCases(60);
+        f->window().resize(900, f->window().height());
+        f->settle();
+        QScrollBar& across = *list().horizontalScrollBar();
+        QScrollBar& down = *list().verticalScrollBar();
+        QVERIFY(across.maximum() > 0);
+        checkEditorsOverTheirRows();
+
+        across.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QVERIFY(list().columnViewportPosition(0) < 0);
+        checkEditorsOverTheirRows();
+        down.setValue(down.maximum() / 2);
+        checkEditorsOverTheirRows();
+        down.setValue(down.maximum());
+        checkEditorsOverTheirRows();
+        across.setValue(0);
+        checkEditorsOverTheirRows();
+        down.setValue(down.maximum() / 2);
+        checkEditorsOverTheirRows();
+        across.setValue(across.maximum());
+        checkEditorsOverTheirRows();
+        down.setValue(0);
+        checkEditorsOverTheirRows();
+
+        across.setValue(0);
+        const int firstWidth = list().columnWidth(0);
+        list().setColumnWidth(0, firstWidth + 20);
+        checkEditorsOverTheirRows();
+        QCOMPARE(f->driver().categoryEditor(0)->width(), firstWidth - 10);
+        f->addCases(1);  // at the end, off screen
+        down.setValue(down.maximum());
+        QCOMPARE(f->driver().categoryEditor(rows() - 1)->width(), firstWidth + 10);
+        checkEditorsOverTheirRows();
     }
 
     void tenThousandRowsMakeEditorsOnlyForRowsOnScreen() {

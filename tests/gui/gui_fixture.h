@@ -70,6 +70,10 @@ public:
         for (std::size_t i = 0; i < count; ++i) driver_->click(panel().Cadd);
     }
 
+    // Lets Qt finish laying out: lists and scroll areas place their scroll bars and
+    // viewports on zero-time timers, one round after another.
+    static void settle() { QTest::qWait(50); }
+
     std::string cell(std::size_t row, workspace::CaseCell cell) { return workspace().cases()[row].cells[cell]; }
 
 private:

@@ -15,6 +15,7 @@ std::unique_ptr<QObject> makeAttachmentListTest();
 std::unique_ptr<QObject> makePanelTest();
 std::unique_ptr<QObject> makeFlowTest();
 std::unique_ptr<QObject> makeQtDialogsTest();
+std::unique_ptr<QObject> makePlacementTest();
 
 using GuiTestClass = std::pair<const char*, std::function<std::unique_ptr<QObject>()>>;
 
@@ -23,7 +24,8 @@ inline const std::vector<GuiTestClass>& guiTestClasses() {
                                                       {"AttachmentListTest", makeAttachmentListTest},
                                                       {"PanelTest", makePanelTest},
                                                       {"FlowTest", makeFlowTest},
-                                                      {"QtDialogsTest", makeQtDialogsTest}};
+                                                      {"QtDialogsTest", makeQtDialogsTest},
+                                                      {"PlacementTest", makePlacementTest}};
     return classes;
 }
 

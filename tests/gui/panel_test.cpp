@@ -113,6 +113,26 @@ private slots:
         QCOMPARE(p.CattList.geometry(), attachments);
     }
 
+    // A window lower than the panel scrolls the panel; its vertical scroll bar comes beside the
+    // panel, not over its right edge, and goes again when the window is tall enough.
+    void aLowWindowScrollsThePanelWithNothingCut() {
+        window::SidePanel& p = f->panel();
+        QWidget& shown = *p.parentWidget();  // the scroll area's viewport
+        const int listWidth = f->window().caseList().width();
+        f->window().resize(1071, 500);
+        f->settle();
+        QCOMPARE(shown.height(), 500);
+        QCOMPARE(shown.width(), 403);
+        QCOMPARE(p.visibleRegion().boundingRect(), QRect(0, 0, 403, 500));
+        const QWidget& area = *shown.parentWidget();
+        QCOMPARE(area.mapTo(&f->window(), QPoint(area.width(), 0)).x(), 1071);
+        QVERIFY(f->window().caseList().width() < listWidth);
+        f->window().resize(1071, 700);
+        f->settle();
+        QCOMPARE(f->window().caseList().width(), listWidth);
+        QCOMPARE(p.mapTo(&f->window(), QPoint(0, 0)).x(), 1071 - 403);
+    }
+
     void dialogFiltersOfferBothLetterCases() {
         QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", false), QStringList{QStringLiteral("費用申報檔(*.XML)")});
         QCOMPARE(window::qtNameFilters("設定表或健保署抽審檔(txt;csv;zip)|*.txt;*.csv;*.zip", false),
