@@ -8,6 +8,7 @@
 #include "platform/file_attributes.h"
 #include "platform/temp_file.h"
 #include "tests/archives/zip/zip_test_support.h"
+#include "tests/support/folder_link.h"
 #include "tests/support/recording_port.h"
 #include "tests/support/temp_dir.h"
 
@@ -255,6 +256,25 @@ TEST_F(ZipWriterTest, HiddenFilesAndTheArchiveItselfAreNotAdded) {
     writer.AddFiles((dir / "in" / "*").string(), 0);
     ASSERT_EQ(writer.entries().size(), 1u);
     EXPECT_EQ(writer.entries()[0].name, "seen.CAB");
+    writer.CloseArchive();
+}
+
+// soRecurse descends into folders but not through a link to one (on Windows a junction is a
+// link too): what it leads to lies elsewhere, and a link back up would recurse without end.
+TEST_F(ZipWriterTest, RecursionDoesNotFollowALinkToAFolder) {
+    input("a.txt", "a");
+    input("sub/b.txt", "b");
+    dir.write("elsewhere/c.txt", "c");
+    const FolderLink link(dir / "elsewhere", dir / "in" / "sub" / "link");
+    if (!link.made()) GTEST_SKIP() << FolderLink::whyNotMade();
+    TZipWriter writer;
+    writer.setStoreOptions(soStripDrive | soRemoveDots | soRecurse);
+    writer.OpenArchive(package);
+    writer.AddFiles((dir / "in" / "*").string(), 0);
+    std::string names;
+    for (const auto& entry : writer.entries()) names += entry.name + "\n";
+    EXPECT_EQ(writer.entries().size(), 2u) << names;
+    EXPECT_EQ(names.find("c.txt"), std::string::npos) << names;
     writer.CloseArchive();
 }
 
