@@ -17,7 +17,6 @@ using tessaro::testing::expectEntriesMatch;
 using tessaro::testing::readBytes;
 using tessaro::testing::runIn;
 using tessaro::testing::TempDir;
-using tessaro::testing::toolAvailable;
 using tessaro::testing::writeSampleInputs;
 
 EntryCoding ppmdCoding(const std::string& data, size_t size) {
@@ -30,7 +29,7 @@ EntryCoding ppmdCoding(const std::string& data, size_t size) {
 
 // With 1 MiB the models of the larger orders run out of memory and restart several times.
 TEST(Ppmd, DecodesSevenZipArchivesAtSeveralOrdersAndMemorySizes) {
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     TempDir dir;
     const auto files = writeSampleInputs(dir);
     for (const std::string options : {"o=2:mem=1m", "o=4:mem=16m", "o=8:mem=1m", "o=16:mem=1m", "o=16:mem=64m"}) {
@@ -42,7 +41,7 @@ TEST(Ppmd, DecodesSevenZipArchivesAtSeveralOrdersAndMemorySizes) {
 }
 
 TEST(Ppmd, CutOffStreamsDecodeTheSameInSevenZip) {
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     TempDir dir;
     const auto files = writeSampleInputs(dir);
     const std::string input = files.at("text.txt") + files.at("binary.bin");
@@ -62,7 +61,7 @@ TEST(Ppmd, CutOffStreamsDecodeTheSameInSevenZip) {
 // runs into an invalid code; up to there our decoder must produce the very same bytes. This
 // reaches model states that ordinary text and binaries rarely do.
 TEST(Ppmd, RandomStreamsDecodeLikeSevenZip) {
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     TempDir dir;
     std::mt19937 random(1234);
     size_t compared = 0;
@@ -88,7 +87,7 @@ TEST(Ppmd, RandomStreamsDecodeLikeSevenZip) {
 TEST(Ppmd, SmallEntriesDecodeLikeSevenZipWithTheMemoryTheyCanFill) {
     EXPECT_LT(ppmd::Model::sufficientMemory(16, 100), 4u << 20);
     EXPECT_GT(ppmd::Model::sufficientMemory(16, 100000), 256u << 20);
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     TempDir dir;
     std::mt19937 random(99);
     size_t capped = 0;

@@ -144,7 +144,7 @@ protected:
 };
 
 TEST_F(ZipWriterTest, PackageOfCabinetsDocumentAndEmptyFileIsReadByEveryPeer) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     const std::string cabA = randomBytes(20000, 1), cabB = randomBytes(5000, 2), document = textBytes(30000);
     TZipWriter writer;
     writePackage(writer, {input("ATT0123456789_2024103100000001.CAB", cabA), input("DCF.CAB", cabB),
@@ -192,7 +192,7 @@ TEST_F(ZipWriterTest, PackageOfCabinetsDocumentAndEmptyFileIsReadByEveryPeer) {
 }
 
 TEST_F(ZipWriterTest, NamesAreStoredInBig5WithUnicodePathOrInUtf8) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     TZipWriter writer;
     writePackage(writer, {input("電子病歷.txt", "big5 name"), input("한국어.txt", "no big5"), input("plain.txt", "ascii")});
     EXPECT_EQ(peerComplaints(package), "");
@@ -223,7 +223,7 @@ TEST_F(ZipWriterTest, NamesAreStoredInBig5WithUnicodePathOrInUtf8) {
 }
 
 TEST_F(ZipWriterTest, Big5NamesThatLookLikeUtf8AreFreshenedNotAddedTwice) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     // Lead bytes C2-C6 with trail bytes A1-BF are valid UTF-8 too: 羅 is C3 B9, 蘇 is C4 AA.
     const auto luo = input("羅.txt", "first");
     const auto su = input("蘇.txt", "other");
@@ -279,7 +279,7 @@ TEST_F(ZipWriterTest, RecursionDoesNotFollowALinkToAFolder) {
 }
 
 TEST_F(ZipWriterTest, SavingWithoutChangesWritesNothingAndFresheningKeepsOrRebuilds) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     const auto doc = input("doc.xml", textBytes(5000));
     const auto cab = input("A.CAB", randomBytes(3000, 3));
     TZipWriter writer;
@@ -364,7 +364,7 @@ TEST_F(ZipWriterTest, AFreshenedEntryOfAUnixArchiveTakesOurHostAttributesAndTime
 }
 
 TEST_F(ZipWriterTest, EntriesOfAnEarlierRunStayWhenNotAddedAgain) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     const auto emr = input("EMR.CAB", randomBytes(1000, 4));
     const auto doc = input("doc.xml", textBytes(3000));
     TZipWriter writer;
@@ -383,7 +383,7 @@ TEST_F(ZipWriterTest, EntriesOfAnEarlierRunStayWhenNotAddedAgain) {
 }
 
 TEST_F(ZipWriterTest, ThirdPartyArchivesKeepTheirEntriesWhenAFileIsAdded) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     const auto testData = std::filesystem::path(TESSARO_SHARED_TESTDATA) / "zip";
     const auto added = input("added.txt", textBytes(2000));
     for (const char* name : {"Zip.deflate.zip", "Zip.deflate.dd.zip", "Zip.none.datadescriptors.zip",
@@ -439,7 +439,7 @@ struct WatchedSwapFiles {
 };
 
 TEST_F(ZipWriterTest, ImageBeyondEightMegabytesSwapsAndEqualsAnUnswappedImage) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     const auto a = input("A.CAB", randomBytes(5 << 20, 6));
     const auto b = input("B.CAB", randomBytes(4 << 20, 7));
     const auto swapDir = dir / "swap";
@@ -467,7 +467,7 @@ TEST_F(ZipWriterTest, ImageBeyondEightMegabytesSwapsAndEqualsAnUnswappedImage) {
 }
 
 TEST_F(ZipWriterTest, MoreThan65535EntriesGetTheZip64Tail) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     constexpr int kCount = 65540;
     const auto folder = dir / "many";
     std::filesystem::create_directories(folder);
@@ -531,7 +531,7 @@ private:
 };
 
 TEST_F(ZipWriterTest, OnARemovableDriveThePackageStartsWithThePK00Marker) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "python3");
     FakeRemovableDrive drive;
     TZipWriter writer(nullptr, &drive);
     writePackage(writer, {input("A.CAB", randomBytes(3000, 8)), input("doc.xml", textBytes(4000))});
@@ -545,7 +545,7 @@ TEST_F(ZipWriterTest, OnARemovableDriveThePackageStartsWithThePK00Marker) {
 }
 
 TEST_F(ZipWriterTest, AFullRemovableDiskSpansThePackageOverSeveralDisks) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "python3");
     FakeRemovableDrive drive;
     drive.capacity = 3000;
     DiskSwappingPort port(package);
@@ -614,7 +614,7 @@ TEST_F(ZipWriterTest, OpeningFailuresGiveTheirTexts) {
 }
 
 TEST_F(ZipWriterTest, AVanishedFileIsLeftOutAndReported) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "python3");
     const auto gone = input("gone.CAB", "soon gone");
     const auto kept = input("kept.CAB", "stays");
     FailureLog log;
@@ -637,7 +637,7 @@ TEST_F(ZipWriterTest, AVanishedFileIsLeftOutAndReported) {
 }
 
 TEST_F(ZipWriterTest, AFreshenedFileThatVanishesBeforeTheSaveKeepsTheOldEntry) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz, bsdtar and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     const auto doc = input("doc.xml", "old content");
     const auto cab = input("A.CAB", "cabinet");
     TZipWriter writer;
@@ -718,7 +718,7 @@ archives::zip::SwapFileFactory faultySwapFiles(std::optional<FaultySwapFile::Fau
 }
 
 TEST_F(ZipWriterTest, SwapFileFailuresGiveTheirTextsAndNeverCutThePackageShort) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip, 7zz and python3");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "python3");
     TZipWriter first;
     writePackage(first, {input("old.txt", "old content")});
     const std::string old = readBytes(package);
