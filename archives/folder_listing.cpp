@@ -1,6 +1,7 @@
 #include "archives/folder_listing.h"
 
 #include "archives/name_matching.h"
+#include "platform/file_links.h"
 #include "platform/path_text.h"
 
 #include <algorithm>
@@ -14,8 +15,8 @@ std::vector<ListedEntry> listFolderInNameOrder(const std::filesystem::path& fold
          it.increment(ec)) {
         std::error_code statError;
         const bool isDirectory = it->is_directory(statError);
-        const bool isSymlink = it->is_symlink(statError);
-        entries.push_back({platform::utf8FromPath(it->path().filename()), it->path(), isDirectory, isSymlink});
+        entries.push_back({platform::utf8FromPath(it->path().filename()), it->path(), isDirectory,
+                           platform::isLink(it->path())});
     }
     std::sort(entries.begin(), entries.end(),
               [](const ListedEntry& a, const ListedEntry& b) { return lessIgnoringAsciiCase(a.name, b.name); });

@@ -12,7 +12,7 @@ struct ListedEntry {
     std::string name;  // UTF-8
     std::filesystem::path path;
     bool isDirectory = false;  // links followed
-    bool isSymlink = false;
+    bool isLink = false;       // a symbolic link, or on Windows a junction (platform/file_links.h)
 };
 
 // "." and ".." are not listed; an unreadable or missing folder lists nothing.

@@ -51,7 +51,7 @@ int runCommand(const Command& command, std::vector<std::string> args) {
 
 int main(int argc, char** argv) {
     using namespace tessaro::cli;
-    tessaro::platform::useByteExactStandardStreams();
+    const tessaro::platform::ByteExactStandardStreams streams;
     const std::vector<std::string> args = tessaro::platform::commandLineArguments(argc, argv);
     if (args.size() < 2 || args[1] == "--help" || args[1] == "-h") {
         printOverview(args.size() < 2 ? std::cerr : std::cout);

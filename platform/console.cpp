@@ -5,6 +5,7 @@ namespace tessaro::platform {
 
 std::vector<std::string> commandLineArguments(int argc, char** argv) { return {argv, argv + argc}; }
 
-void useByteExactStandardStreams() {}
+ByteExactStandardStreams::ByteExactStandardStreams() = default;
+ByteExactStandardStreams::~ByteExactStandardStreams() = default;
 
 }  // namespace tessaro::platform

@@ -11,7 +11,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/win32_support.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,13 +22,32 @@ namespace tessaro::platform {
 
 #ifdef _WIN32
 
+namespace {
+
+// The C library's text for the errno closest to a Win32 error, as on POSIX.
+std::string reasonFor(DWORD error) { return std::strerror(win32::errnoFromWin32(error)); }
+
+// A source that cannot be read is named as such, as on POSIX, rather than left to CopyFileW,
+// whose error does not say which of the two files it is about.
+void checkSource(const std::filesystem::path& from) {
+    const DWORD attributes = ::GetFileAttributesW(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) throw Error(cannotOpenText(from, reasonFor(::GetLastError())));
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) throw Error(cannotOpenText(from, std::strerror(EISDIR)));
+    const win32::UniqueHandle source(::CreateFileW(from.c_str(), GENERIC_READ,
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!win32::valid(source)) throw Error(cannotOpenText(from, reasonFor(::GetLastError())));
+}
+
+}  // namespace
+
 void copyFileNoOverwrite(const std::filesystem::path& from, const std::filesystem::path& to) {
+    checkSource(from);
     // CopyFileW copies the attributes and the last-write time and sets the archive bit.
     if (::CopyFileW(from.c_str(), to.c_str(), TRUE)) return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) throw Error(kFileExistsText);
-    std::error_code ec(static_cast<int>(error), std::system_category());
-    throw Error(cannotCreateText(to, ec.message()));
+    throw Error(cannotCreateText(to, reasonFor(error)));
 }
 
 #else

@@ -1,4 +1,4 @@
-// Where replacing a file must write: the same on every platform (temp_file.h).
+// Where replacing a file must write, on POSIX: symbolic links followed one by one.
 #include "platform/temp_file.h"
 
 namespace tessaro::platform {

@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/path_text.h"
 #include "platform/temp_file.h"
+#include "platform/tree_removal.h"
 
 #include <random>
 #include <string>
@@ -25,13 +26,8 @@ ScratchFolder::ScratchFolder() {
     throw Error("Cannot create folder \"" + (base / "tessaro-*").string() + "\". " + (ec ? ec.message() : "File exists"));
 }
 
-ScratchFolder::~ScratchFolder() {
-    std::error_code ec;
-    // Entries marked read-only (as extraction restores them) must not keep the folder alive.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ec);
-    std::filesystem::remove_all(path_, ec);
-}
+// Entries marked read-only (as extraction restores them) do not keep the folder alive, and a
+// link inside it loses only itself.
+ScratchFolder::~ScratchFolder() { removeTree(path_); }
 
 }  // namespace tessaro::platform

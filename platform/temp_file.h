@@ -20,9 +20,10 @@ namespace tessaro::platform {
 // The system's folder for temporary files.
 std::filesystem::path systemTempFolder();
 
-// The file that replacing `path` must replace: `path` itself, or the file a symbolic link at
-// `path` finally points to (replacing the link would leave that file stale). The temporary
-// file is made in this file's folder, so the rename stays on one file system.
+// The file that replacing `path` must replace: `path` itself, or the file a link at `path`
+// (file_links.h) finally points to (replacing the link would leave that file stale). On
+// Windows a link whose file does not exist yet gives `path` itself. The temporary file is
+// made in this file's folder, so the rename stays on one file system.
 std::filesystem::path replacementTarget(const std::filesystem::path& path);
 
 class TempFile {

@@ -72,6 +72,16 @@ UniqueHandle openForMetadata(const std::filesystem::path& path, DWORD access) {
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
+DWORD reparseTag(const std::filesystem::path& path) {
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const UniqueHandle point(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!valid(point)) return 0;
+    if (!::GetFileInformationByHandleEx(point.get(), FileAttributeTagInfo, &info, sizeof info)) return 0;
+    return (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? info.ReparseTag : 0;
+}
+
 namespace {
 
 // 100-ns intervals between 1601-01-01 and 1970-01-01.

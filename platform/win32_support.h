@@ -41,6 +41,13 @@ bool failWithLastError();
 // symbolic links, and sharing it with every other user.
 UniqueHandle openForMetadata(const std::filesystem::path& path, DWORD access);
 
+// The tag of the reparse point at `path` itself (not followed); 0 when it cannot be read.
+DWORD reparseTag(const std::filesystem::path& path);
+
+// True for the tag of a reparse point that stands for another name (junctions, mount points,
+// symbolic links), and for a tag that could not be read (0, which no reparse point has).
+inline bool isLinkTag(DWORD tag) { return tag == 0 || IsReparseTagNameSurrogate(tag); }
+
 // FILETIME (100 ns since 1601, UTC) <-> POSIX seconds.
 std::time_t toTimeT(const FILETIME& time);
 FILETIME toFileTime(std::time_t time);

@@ -40,15 +40,32 @@ if command -v ccache >/dev/null; then launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccac
 else launcher=(); fi
 
 # ---- Source packages through a private apt configuration
+# The Debian archive this machine already uses for binary packages of its release. apt's
+# source configuration names it (read without the index lists, which a machine may have
+# cleaned away after installing everything); a source that names the release by its suite
+# ("stable") is recognised by the codename in its Release file, which an update of the
+# system's sources into lists of our own fetches, leaving the system's lists alone.
+debian_mirror() {
+  local codename=$1 lists=$deps/apt/system-lists uri
+  uri=$(apt-get indextargets --no-release-info --format '$(REPO_URI)' "Release: $codename" \
+        "Identifier: Packages" "Component: main" | sort -u | head -n 1)
+  if [ -z "$uri" ]; then
+    mkdir -p "$lists/partial"
+    local opts=(-q -o "Dir::State::Lists=$lists" -o "Dir::Cache=$deps/apt/cache" -o "APT::Sandbox::User=$(id -un)")
+    apt-get "${opts[@]}" update >/dev/null
+    uri=$(apt-get "${opts[@]}" indextargets --format '$(REPO_URI)' "Codename: $codename" "Identifier: Packages" \
+          "Component: main" | sort -u | head -n 1)
+  fi
+  echo "$uri"
+}
+
 fetch_sources() {
   local apt=$deps/apt
   [ -d "$deps/src/bzip2" ] && [ -d "$deps/src/xz-utils" ] && [ -d "$deps/src/wavpack" ] && return
   mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d" "$deps/src"
-  # The Debian archive this machine already uses for binary packages of its release.
   local codename uri
   codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  uri=$(apt-get indextargets --format '$(REPO_URI)' "Release: $codename" "Identifier: Packages" \
-        "Component: main" | sort -u | head -n 1)
+  uri=$(debian_mirror "$codename")
   if [ -z "$uri" ]; then echo "no apt source for $codename main is configured" >&2; exit 1; fi
   echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $codename main" >"$apt/sources.list"
   local opts=(-q -o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/sources.list.d"

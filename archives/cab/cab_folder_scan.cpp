@@ -31,7 +31,7 @@ std::vector<FolderEntry> listFolder(const std::string& folder, std::string_view 
     const fs::path dir = folder.empty() ? fs::current_path(ec) : platform::pathFromUtf8(folder);
     if (ec) return entries;
     for (ListedEntry& entry : listFolderInNameOrder(dir))
-        if (matchesMask(entry.name, mask)) entries.push_back({std::move(entry.name), entry.isDirectory, entry.isSymlink});
+        if (matchesMask(entry.name, mask)) entries.push_back({std::move(entry.name), entry.isDirectory, entry.isLink});
     return entries;
 }
 

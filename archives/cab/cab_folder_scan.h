@@ -17,7 +17,7 @@ bool matchesMask(std::string_view name, std::string_view mask);
 struct FolderEntry {
     std::string name;  // UTF-8
     bool isDirectory = false;
-    bool isSymlink = false;
+    bool isLink = false;  // a symbolic link, or on Windows a junction
 };
 
 // The entries of `folder` (empty: the current folder) whose names match `mask`, sorted;

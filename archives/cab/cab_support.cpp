@@ -92,7 +92,7 @@ void TCabCompress::AddFolder(const std::string& sourcePath, const std::string& d
         if (entry.name.front() == '.') continue;
         if (entry.isDirectory) {
             // A link to a folder is not followed: it could lead back into the tree.
-            if (recurseDirs && !entry.isSymlink)
+            if (recurseDirs && !entry.isLink)
                 AddFolder(folder + entry.name + kPathSeparator + mask, dest + entry.name, recurseDirs);
             continue;
         }

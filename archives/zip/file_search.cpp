@@ -45,8 +45,7 @@ void searchFolder(const std::filesystem::path& folder, const std::string& record
     }
     if (!recurse) return;
     for (const auto& item : list) {
-        std::error_code ec;
-        if (!item.isDirectory || std::filesystem::is_symlink(item.path, ec)) continue;
+        if (!item.isDirectory || item.isLink) continue;  // a link could lead out of the tree or back into it
         searchFolder(item.path, recordedFolder + item.name + "\\", namePart, searchAttributes, recurse, found);
     }
 }

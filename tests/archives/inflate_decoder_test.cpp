@@ -6,6 +6,7 @@
 #include "archives/io/decode_error.h"
 #include "tests/archives/deflate_test_data.h"
 #include "tests/archives/zip_test_reader.h"
+#include "tests/support/peer_tools.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -304,7 +305,7 @@ TEST(EntryDecoder, DecodesStoredAndDeflateEntriesOfOtherWriters) {
 }
 
 TEST(EntryDecoder, DecodesDeflate64EntriesMadeBy7Zip) {
-    if (std::system("command -v 7zz >/dev/null 2>&1") != 0) GTEST_SKIP() << "7zz is not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     tessaro::testing::TempDir dir;
     std::map<std::string, Bytes> files;
     files["text.txt"] = testing::textData(400000);

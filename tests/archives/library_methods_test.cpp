@@ -10,13 +10,12 @@ namespace {
 using tessaro::testing::expectEntriesMatch;
 using tessaro::testing::runIn;
 using tessaro::testing::TempDir;
-using tessaro::testing::toolAvailable;
 using tessaro::testing::writeSampleInputs;
 
 const char* kInputs = "text.txt binary.bin random.bin tiny.txt";
 
 TEST(LibraryMethods, SevenZipBzip2AndLzmaWithAndWithoutEndMarker) {
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     TempDir dir;
     const auto files = writeSampleInputs(dir);
     for (const std::string method : {"BZip2", "BZip2:d=100k", "LZMA", "LZMA:eos", "LZMA:d=64k:lc=0:lp=2:pb=2"}) {
@@ -28,7 +27,7 @@ TEST(LibraryMethods, SevenZipBzip2AndLzmaWithAndWithoutEndMarker) {
 }
 
 TEST(LibraryMethods, InfoZipBzip2) {
-    if (!toolAvailable("zip")) GTEST_SKIP() << "zip not installed";
+    TESSARO_NEEDS_PEER_TOOLS("zip");
     TempDir dir;
     const auto files = writeSampleInputs(dir);
     ASSERT_TRUE(runIn(dir / "in", std::string("zip -q -Z bzip2 ../iz.zip ") + kInputs));
@@ -37,7 +36,7 @@ TEST(LibraryMethods, InfoZipBzip2) {
 
 // Python writes LZMA with an end marker; writing into a pipe makes it use data descriptors.
 TEST(LibraryMethods, PythonZipfileBzip2AndLzmaSeekableAndStreamed) {
-    if (!toolAvailable("python3")) GTEST_SKIP() << "python3 not installed";
+    TESSARO_NEEDS_PEER_TOOLS("python3");
     TempDir dir;
     const auto files = writeSampleInputs(dir);
     const std::string script =

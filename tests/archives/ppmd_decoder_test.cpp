@@ -19,7 +19,6 @@ using tessaro::testing::expectEntriesMatch;
 using tessaro::testing::readBytes;
 using tessaro::testing::runIn;
 using tessaro::testing::TempDir;
-using tessaro::testing::toolAvailable;
 using tessaro::testing::writeSampleInputs;
 
 EntryCoding ppmdCoding(const std::string& data, size_t size) {
@@ -32,7 +31,7 @@ EntryCoding ppmdCoding(const std::string& data, size_t size) {
 
 // With 1 MiB the models of the larger orders run out of memory and restart several times.
 TEST(Ppmd, DecodesSevenZipArchivesAtSeveralOrdersAndMemorySizes) {
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     TempDir dir;
     const auto files = writeSampleInputs(dir);
     for (const std::string options : {"o=2:mem=1m", "o=4:mem=16m", "o=8:mem=1m", "o=16:mem=1m", "o=16:mem=64m"}) {
@@ -44,7 +43,7 @@ TEST(Ppmd, DecodesSevenZipArchivesAtSeveralOrdersAndMemorySizes) {
 }
 
 TEST(Ppmd, CutOffStreamsDecodeTheSameInSevenZip) {
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     TempDir dir;
     const auto files = writeSampleInputs(dir);
     const std::string input = files.at("text.txt") + files.at("binary.bin");
@@ -86,7 +85,7 @@ std::vector<size_t> expectRandomStreamsDecodeLikeSevenZip(unsigned seed, int rou
 }
 
 TEST(Ppmd, RandomStreamsDecodeLikeSevenZip) {
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     const auto sizes = expectRandomStreamsDecodeLikeSevenZip(1234, 24, 0, 6000);  // 1 MiB
     EXPECT_GT(std::accumulate(sizes.begin(), sizes.end(), size_t{0}), 10000u);
 }
@@ -97,7 +96,7 @@ TEST(Ppmd, RandomStreamsDecodeLikeSevenZip) {
 TEST(Ppmd, SmallEntriesDecodeLikeSevenZipWithTheMemoryTheyCanFill) {
     EXPECT_LT(ppmd::Model::sufficientMemory(16, 100), 4u << 20);
     EXPECT_GT(ppmd::Model::sufficientMemory(16, 100000), 256u << 20);
-    if (!toolAvailable("7zz")) GTEST_SKIP() << "7zz not installed";
+    TESSARO_NEEDS_PEER_TOOLS("7zz");
     const auto sizes = expectRandomStreamsDecodeLikeSevenZip(99, 12, 0xFF, 3000);
     size_t capped = 0;
     for (size_t round = 0; round < sizes.size(); ++round) {

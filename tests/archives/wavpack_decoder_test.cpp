@@ -12,7 +12,6 @@ using tessaro::testing::decodeToMemory;
 using tessaro::testing::readBytes;
 using tessaro::testing::runIn;
 using tessaro::testing::TempDir;
-using tessaro::testing::toolAvailable;
 
 // The .wv stream of `wav` as a method-97 entry of the WAV's size.
 std::string packed(const TempDir& dir, const std::string& wav, const std::string& options = "") {
@@ -31,7 +30,7 @@ EntryCoding wavpackCoding(const std::string& stream, size_t size) {
 class WavpackFormats : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(WavpackFormats, GivesBackTheWavFileByteForByte) {
-    if (!toolAvailable("sox") || !toolAvailable("wavpack")) GTEST_SKIP() << "sox or wavpack not installed";
+    TESSARO_NEEDS_PEER_TOOLS("sox", "wavpack");
     TempDir dir;
     // Two seconds of a chord with noise, so every sample format has something to pack.
     ASSERT_TRUE(runIn(dir.path(), "sox -n " + GetParam() + " -r 22050 in.wav synth 2 sine 440 sine 660 whitenoise vol 0.5"));
@@ -56,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Sox, WavpackFormats,
 
 // A chunk after the audio data travels as trailing wrapper data; a wrong size is an error.
 TEST(Wavpack, KeepsChunksAfterTheAudioAndChecksTheSize) {
-    if (!toolAvailable("sox") || !toolAvailable("wavpack")) GTEST_SKIP() << "sox or wavpack not installed";
+    TESSARO_NEEDS_PEER_TOOLS("sox", "wavpack");
     TempDir dir;
     ASSERT_TRUE(runIn(dir.path(), "sox -n -b 16 -c 2 -r 8000 plain.wav synth 0.5 sine 300"));
     std::string wav = readBytes(dir / "plain.wav");
@@ -76,7 +75,7 @@ TEST(Wavpack, KeepsChunksAfterTheAudioAndChecksTheSize) {
 // The entry's data need not start the source (the extractor may hand over the archive file
 // positioned at the entry); damaged streams fail as DecodeErrors and never overrun.
 TEST(Wavpack, ReadsFromTheSourcePositionAndRejectsDamage) {
-    if (!toolAvailable("sox") || !toolAvailable("wavpack")) GTEST_SKIP() << "sox or wavpack not installed";
+    TESSARO_NEEDS_PEER_TOOLS("sox", "wavpack");
     TempDir dir;
     ASSERT_TRUE(runIn(dir.path(), "sox -n -b 16 -c 2 -r 8000 w.wav synth 1 sine 300 pinknoise vol 0.3"));
     const std::string wav = readBytes(dir / "w.wav");

@@ -104,7 +104,7 @@ protected:
 };
 
 TEST_F(PackageCheckTest, AcceptsWhatTheRunWritesAndWhatZipfileRewritesFromIt) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 and unzip");
+    TESSARO_NEEDS_PEER_TOOLS("python3", "unzip");
     EXPECT_THAT(checkPackage(package), IsEmpty());
     EXPECT_THAT(checkPackage(rewritten("order ATT0123456789_2024103100000001.CAB EMR0123456789_2024103100000001.CAB "
                                        "DCF0123456789_2024103100000001.CAB XML0123456789_2024103100000001.XML")),
@@ -112,7 +112,7 @@ TEST_F(PackageCheckTest, AcceptsWhatTheRunWritesAndWhatZipfileRewritesFromIt) {
 }
 
 TEST_F(PackageCheckTest, FindsMissingAndMisplacedEntries) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 and unzip");
+    TESSARO_NEEDS_PEER_TOOLS("python3", "unzip");
     EXPECT_THAT(checkPackage(rewritten("drop XML0123456789_2024103100000001.XML")), Contains("the package holds no document"));
     EXPECT_THAT(checkPackage(rewritten("order EMR0123456789_2024103100000001.CAB ATT0123456789_2024103100000001.CAB "
                                        "DCF0123456789_2024103100000001.CAB XML0123456789_2024103100000001.XML")),
@@ -126,7 +126,7 @@ TEST_F(PackageCheckTest, FindsMissingAndMisplacedEntries) {
 }
 
 TEST_F(PackageCheckTest, FindsDamagedCabinetsAndDamagedZipData) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 and unzip");
+    TESSARO_NEEDS_PEER_TOOLS("python3", "unzip");
     std::string cabinet = readBytes(dir / "app" / "DATA" / "EMR0123456789_2024103100000001.CAB");
     cabinet[cabinet.size() - 3] ^= 0x55;  // inside the last data block: its checksum no longer fits
     dir.write("bad.CAB", cabinet);
@@ -144,7 +144,7 @@ TEST_F(PackageCheckTest, FindsDamagedCabinetsAndDamagedZipData) {
 }
 
 TEST_F(PackageCheckTest, FindsDocumentsThatAreIllFormedOrOutOfFormat) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 and unzip");
+    TESSARO_NEEDS_PEER_TOOLS("python3", "unzip");
     EXPECT_THAT(checkPackage(withDocument("<c10>A123456789</c10>", "<c10>A&B<C</c10>")),
                 Contains(HasSubstr("unescaped \"&\"")));
     EXPECT_THAT(checkPackage(withDocument("<c10>A123456789</c10>", "<c10>A<B</c10>")),

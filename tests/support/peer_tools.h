@@ -5,7 +5,9 @@
 #include "platform/file_open.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <string>
 
@@ -14,19 +16,41 @@
 #endif
 
 // The peer tools are Linux programs, which the Windows build's tests (run under Wine) cannot
-// start. A test that needs them begins with this: on Windows it is skipped with the reason,
-// and scripts/test-windows.sh checks the Windows build's output with the peers instead.
-// TESSARO_POSIX_ONLY does the same for a test of what only a POSIX file system does.
+// start. A test that needs them begins with TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz"): on
+// Windows it is skipped with the reason, and scripts/test-windows.sh checks the Windows
+// build's output with the peers instead. On Linux scripts/install-deps.sh always installs
+// them, so a missing one fails the test: a skip would turn an independent check into a pass
+// without anyone noticing. TESSARO_POSIX_ONLY skips a test of what only a POSIX file system
+// does on Windows.
 #ifdef _WIN32
-#define TESSARO_NEEDS_PEER_TOOLS(tools) \
-    GTEST_SKIP() << "needs " tools ", Linux tools the Windows build's tests cannot run"
+#define TESSARO_NEEDS_PEER_TOOLS(...)                                                   \
+    GTEST_SKIP() << "needs " << ::tessaro::testing::peers::joined({__VA_ARGS__}) \
+                 << ", Linux tools the Windows build's tests cannot run"
 #define TESSARO_POSIX_ONLY(why) GTEST_SKIP() << "checks POSIX behaviour: " why
 #else
-#define TESSARO_NEEDS_PEER_TOOLS(tools) static_cast<void>(0)
+#define TESSARO_NEEDS_PEER_TOOLS(...)                                                                     \
+    if (const std::string missingPeers = ::tessaro::testing::peers::missing({__VA_ARGS__}); missingPeers.empty()) { \
+    } else                                                                                                \
+        GTEST_FAIL() << "peer tools not installed: " << missingPeers << " (scripts/install-deps.sh installs them)"
 #define TESSARO_POSIX_ONLY(why) static_cast<void>(0)
 #endif
 
 namespace tessaro::testing::peers {
+
+inline std::string joined(std::initializer_list<const char*> tools) {
+    std::string text;
+    for (const char* tool : tools) text += (text.empty() ? "" : ", ") + std::string(tool);
+    return text;
+}
+
+// The tools of `tools` the shell cannot find, as "a, b"; empty when it finds them all.
+inline std::string missing(std::initializer_list<const char*> tools) {
+    std::string text;
+    for (const char* tool : tools)
+        if (std::system(("command -v " + std::string(tool) + " >/dev/null 2>&1").c_str()) != 0)
+            text += (text.empty() ? "" : ", ") + std::string(tool);
+    return text;
+}
 
 struct Outcome {
     int exitCode = -1;

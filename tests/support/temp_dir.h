@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/path_text.h"
+#include "platform/tree_removal.h"
 
 #include <filesystem>
 #include <fstream>
@@ -18,15 +19,9 @@ public:
         path_ = std::filesystem::temp_directory_path() / ("tessaro-test-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
-    ~TempDir() {
-        std::error_code ec;
-        // Read-only folders left by a test would stop the removal.
-        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
+    // Read-only entries left by a test go too, and links (which tests make on purpose) lose
+    // only themselves.
+    ~TempDir() { platform::removeTree(path_); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 

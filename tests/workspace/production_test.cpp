@@ -109,7 +109,7 @@ std::string big5Lines(const std::vector<std::string>& lines) {
 // ---- The document and the names ----------------------------------------------------------
 
 TEST_F(ProductionTest, WorkedExampleGivesTheDocumentByteForByteAndTheNamedFiles) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip and cabextract");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "cabextract");
     const std::string chart = record("chart1.pdf");
     caseRow("04", "123", "<ATT>(B)" + chart);
     EXPECT_EQ(run(), RunOutcome::completed);
@@ -139,7 +139,7 @@ TEST_F(ProductionTest, WorkedExampleGivesTheDocumentByteForByteAndTheNamedFiles)
 }
 
 TEST_F(ProductionTest, AllThreeKindsGoIntoCabinetsInTheOrderAttEmrDcf) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip and cabextract");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "cabextract");
     const std::string emr = record("護理紀錄.xml");
     const std::string dicom = record("DICOMDIR");
     const std::string att = record("scan.pdf");
@@ -171,7 +171,7 @@ TEST_F(ProductionTest, AllThreeKindsGoIntoCabinetsInTheOrderAttEmrDcf) {
 }
 
 TEST_F(ProductionTest, SequenceNumbersSkipNoNumberForSkippedCasesAndGrowPast999) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip and cabextract");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "cabextract");
     ws.panel().CtodayNo = 999;
     caseRow("04", "123", "<ATT>(A)" + record("a.pdf"));
     caseRow("04", "124", "  ");         // blank attachment text: skipped
@@ -192,7 +192,7 @@ TEST_F(ProductionTest, SequenceNumbersSkipNoNumberForSkippedCasesAndGrowPast999)
 }
 
 TEST_F(ProductionTest, AnAttachmentWithoutExtensionAndTwoCasesWithTheirOwnDocuments) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip and cabextract");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "cabextract");
     const std::string plain = record("README");
     caseRow("04", "7", "<ATT>(D)" + plain, "B1");
     caseRow("09", "8", "<ATT>(A)" + record("c.pdf"), "B2");
@@ -225,7 +225,7 @@ TEST_F(ProductionTest, HeaderFromTheBoxesAfterASamplingImport) {
 }
 
 TEST_F(ProductionTest, ASecondRunOfTheDayFreshensThePackage) {
-    TESSARO_NEEDS_PEER_TOOLS("unzip and cabextract");
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "cabextract");
     const std::string chart = record("chart.pdf");
     caseRow("04", "123", "<ATT>(A)" + chart);
     EXPECT_EQ(run(), RunOutcome::completed);

@@ -145,7 +145,7 @@ TEST_F(SamplingImportTest, FixedWidthFileUnderAFolderNamedSmp) {
 // ---- The .zip route -------------------------------------------------------------------------
 
 TEST_F(SamplingImportTest, ArchiveWithTheSamplingFileAtItsTop) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 (to make the archives)");
+    TESSARO_NEEDS_PEER_TOOLS("python3");
     dir.write("DATA/old/left-over.txt", "from the last import");
     const auto archive = writeZip("11305.zip", {{"readme.txt", "x"}, {"11305SMP.csv", big5File({csvLine("04", "12")})},
                                                 {"sub/other.txt", "y"}});
@@ -160,7 +160,7 @@ TEST_F(SamplingImportTest, ArchiveWithTheSamplingFileAtItsTop) {
 }
 
 TEST_F(SamplingImportTest, ArchiveWithAFixedWidthFile) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 (to make the archives)");
+    TESSARO_NEEDS_PEER_TOOLS("python3");
     // A name beyond ASCII (Python marks it UTF-8).
     const auto archive = writeZip("a.ZIP", {{"門診xsmp.TXT", bytesFile({fixedLine("A1", "000005", "AB")})}});
     ASSERT_TRUE(importFile(archive));
@@ -170,7 +170,7 @@ TEST_F(SamplingImportTest, ArchiveWithAFixedWidthFile) {
 }
 
 TEST_F(SamplingImportTest, ArchiveWithoutAUsableSamplingFile) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 (to make the archives)");
+    TESSARO_NEEDS_PEER_TOOLS("python3");
     // In a folder of the archive: unpacked into a folder of DATA, and not found there.
     const auto nested = writeZip("nested.zip", {{"sub/11305SMP.csv", big5File({csvLine("04", "12")})}});
     addCase("01", "1");
@@ -190,7 +190,7 @@ TEST_F(SamplingImportTest, ArchiveWithoutAUsableSamplingFile) {
 }
 
 TEST_F(SamplingImportTest, EntriesThatClimbOutOfDataAreNotWritten) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 (to make the archives)");
+    TESSARO_NEEDS_PEER_TOOLS("python3");
     const std::string unique = std::to_string(std::random_device{}());
     const auto absolute = std::filesystem::temp_directory_path() / ("tessaro-absolute-" + unique + ".txt");
     const auto archive = writeZip("climb.zip", {{"../escaped.txt", "up one"},
@@ -208,7 +208,7 @@ TEST_F(SamplingImportTest, EntriesThatClimbOutOfDataAreNotWritten) {
 }
 
 TEST_F(SamplingImportTest, NoArchiveOrADamagedOneEndsWithTheExtractorsError) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 (to make the archives)");
+    TESSARO_NEEDS_PEER_TOOLS("python3");
     const auto valid = writeZip("valid.zip", {{"11305SMP.csv", big5File({csvLine("04", "12")})}});
     const std::string bytes = testing::readBytes(valid);
     struct Case {
@@ -244,7 +244,7 @@ TEST_F(SamplingImportTest, NoArchiveOrADamagedOneEndsWithTheExtractorsError) {
 }
 
 TEST_F(SamplingImportTest, ACorruptSamplingEntryIsSkippedAndNotFound) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 (to make the archives)");
+    TESSARO_NEEDS_PEER_TOOLS("python3");
     const std::string csv = big5File({csvLine("04", "12"), csvLine("04", "13"), csvLine("04", "14")});
     const auto archive = writeZip("corrupt.zip", {{"11305SMP.csv", csv}});
     std::string bytes = testing::readBytes(archive);
@@ -269,7 +269,7 @@ TEST_F(SamplingImportTest, ADataFolderThatIsALinkLeavesItsTargetAlone) {
 }
 
 TEST_F(SamplingImportTest, AnArchiveChosenFromInsideDataIsStillRead) {
-    TESSARO_NEEDS_PEER_TOOLS("python3 (to make the archives)");
+    TESSARO_NEEDS_PEER_TOOLS("python3");
     const auto made = writeZip("made.zip", {{"11305SMP.csv", big5File({csvLine("04", "12")})}});
     std::filesystem::create_directories(dataFolder());
     const auto inside = dataFolder() / "11305.zip";

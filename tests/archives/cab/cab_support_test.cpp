@@ -4,6 +4,7 @@
 #include "archives/cab/cab_support.h"
 #include "archives/cab/cabinet_reader.h"
 #include "tests/archives/cab/cab_test_support.h"
+#include "tests/support/folder_link.h"
 #include "tests/support/recording_port.h"
 #include "tests/support/temp_dir.h"
 
@@ -15,6 +16,7 @@ namespace tessaro::archives::cab {
 namespace {
 
 namespace fs = std::filesystem;
+using tessaro::testing::FolderLink;
 using tessaro::testing::RecordingPort;
 using tessaro::testing::TempDir;
 
@@ -135,6 +137,22 @@ TEST(CabAddFolder, ALinkLoopEndsAndTheDeepestTreeIsWalked) {
     ASSERT_EQ(cab.FileCount(), 3);
     EXPECT_EQ(cab.Item(1).ShortFileName(), "f.txt");
     EXPECT_EQ(cab.Item(2).DestinationPath, "sub\\");
+}
+
+// A link to a folder is not followed on any platform (on Windows a junction is a link too):
+// its files lie elsewhere.
+TEST(CabAddFolder, ALinkToAFolderIsNotFollowed) {
+    TempDir dir;
+    dir.write("in/a.txt", "a");
+    dir.write("in/sub/b.txt", "b");
+    dir.write("elsewhere/c.txt", "c");
+    const FolderLink link(dir / "elsewhere", dir / "in/sub/link");
+    if (!link.made()) GTEST_SKIP() << FolderLink::whyNotMade();
+    RecordingPort port;
+    TCabCompress cab(port);
+    cab.AddFolder(mask(dir, "in"), "", true);
+    ASSERT_EQ(cab.FileCount(), 2);
+    EXPECT_EQ(cab.Item(1).ShortFileName(), "b.txt");
 }
 
 TEST(CabAddFolder, MatchesMasksLikeWindows) {

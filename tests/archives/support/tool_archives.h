@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tests/archives/support/raw_entries.h"
+#include "tests/support/peer_tools.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +14,6 @@
 #include <string>
 
 namespace tessaro::testing {
-
-inline bool toolAvailable(const std::string& tool) {
-    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // Runs a shell command in `folder`; true when it succeeded.
 inline bool runIn(const std::filesystem::path& folder, const std::string& command) {

@@ -213,7 +213,7 @@ std::string unicodePathRecord(std::string_view raw, std::string_view name) {
 }
 
 TEST_F(ZipExtractorTest, AUnicodePathRecordForTheStoredBytesWinsAsItDoesFor7zzAndUnzip) {
-    TESSARO_NEEDS_PEER_TOOLS("7zz and unzip");
+    TESSARO_NEEDS_PEER_TOOLS("7zz", "unzip");
     // 羅 is C3 B9 in Big5, which is also valid UTF-8 (ù); café.txt comes from a code page
     // 1252 desktop, whose E9 is no Big5 character. Both carry a correct record.
     const std::string big5 = platform::encodeCodePage("羅.txt", 950);
