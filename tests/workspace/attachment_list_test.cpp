@@ -62,7 +62,8 @@ TEST_F(AttachmentListTest, ChoosingAFileRebuildsTheAttachmentText) {
     const CaseRowId c = showCase("<DCF>(B)D:\\DICOMDIR<EMR>(A)e.xml");
     ws.CattAddClick();
     const AttachmentRowId added = drawn(2);
-    const auto file = pick("docs/chart.pdf");
+    auto file = pick("docs/chart.pdf");
+    file.make_preferred();  // as a file dialog gives it, with the platform's separators
     port.openAnswers.push_back(file);
     ws.getAttfile(added);
 
