@@ -2,7 +2,8 @@
 # Proves that the Windows build works and writes the same bytes as the Linux one:
 #   1. builds both (scripts/build-windows.sh, the default preset);
 #   2. runs the Windows test programs under Wine (tests that need the Linux peer tools skip
-#      themselves there; their names and reasons are printed);
+#      themselves there; their names and reasons are printed), and replays the fuzz targets'
+#      seeds and findings through the Windows parsers;
 #   3. runs the Linux and the Windows command lines side by side on the same inputs (cab, zip,
 #      list, extract of the test archives, make on the example) and compares exit statuses,
 #      standard output and every output file byte for byte;
@@ -77,6 +78,23 @@ for program in build/windows/tests/*_tests.exe; do
   fi
 done
 echo "  $ran_total tests ran, $skipped_total of them skipped"
+
+# The fuzz targets' seeds and saved findings through the Windows parsers. A replay passes
+# when it exits with 0 and reports every input (a target's failed check aborts before that).
+echo "== Fuzz inputs replayed under Wine"
+for program in build/windows/fuzz/*_fuzz.exe; do
+  target=$(basename "$program" _fuzz.exe)
+  inputs=("fuzz/corpus/$target")
+  [ -d "tests/data/fuzz/$target" ] && inputs+=("tests/data/fuzz/$target")
+  expected=$(find "${inputs[@]}" -maxdepth 1 -type f | wc -l)
+  exit_status=0
+  output=$("$wine" "$program" "${inputs[@]}" 2>&1 | tr -d '\r') || exit_status=$?
+  if [ "$exit_status" -eq 0 ] && grep -qx "$expected inputs replayed" <<<"$output"; then
+    echo "fuzz.$target: passed ($expected inputs)"
+  else
+    fail "fuzz.$target under Wine (exit status $exit_status, $expected inputs): $(tail -n 3 <<<"$output")"
+  fi
+done
 wine_tests_time=$((SECONDS - phase_start))
 phase_start=$SECONDS
 
