@@ -2,6 +2,7 @@
 
 #include "archives/io/decode_error.h"
 
+#include <new>
 #include <stdexcept>
 
 namespace tessaro::archives::ppmd {
@@ -42,7 +43,13 @@ constexpr std::array<std::uint8_t, 128> makeUnitsToIndex() {
 const std::array<std::uint8_t, kIndexCount> Memory::kIndexToUnits = makeIndexToUnits();
 const std::array<std::uint8_t, 128> Memory::kUnitsToIndex = makeUnitsToIndex();
 
-Memory::Memory(std::uint32_t size) : bytes_(kAlign + static_cast<size_t>(size), 0), size_(size) { reset(); }
+Memory::Memory(std::uint32_t size)
+    : length_(kAlign + static_cast<size_t>(size)),
+      bytes_(static_cast<std::uint8_t*>(std::calloc(length_, 1))),
+      size_(size) {
+    if (!bytes_) throw std::bad_alloc();
+    reset();
+}
 
 void Memory::outOfBounds() { throw DecodeError("model inconsistency (PPMd, memory access)"); }
 

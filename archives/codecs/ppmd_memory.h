@@ -14,8 +14,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace tessaro::archives::ppmd {
 
@@ -83,7 +84,7 @@ private:
 
     // The one bounds check of the model's memory; a failure means a flaw in the model.
     size_t check(Ref at, size_t length) const {
-        if (at > bytes_.size() || bytes_.size() - at < length) [[unlikely]] outOfBounds();
+        if (at > length_ || length_ - at < length) [[unlikely]] outOfBounds();
         return at;
     }
     [[noreturn]] static void outOfBounds();
@@ -92,7 +93,13 @@ private:
     void splitBlock(Ref block, unsigned oldIndex, unsigned newIndex);
     void glueFreeBlocks();
 
-    std::vector<std::uint8_t> bytes_;
+    // The block comes zeroed from calloc: a large one is pages the system maps on first touch,
+    // so a model that uses little of the memory its header names costs little of it.
+    struct FreeBlock {
+        void operator()(std::uint8_t* block) const { std::free(block); }
+    };
+    size_t length_;
+    std::unique_ptr<std::uint8_t[], FreeBlock> bytes_;
     std::uint32_t size_;
     Ref text_ = 0;
     Ref unitsStart_ = 0;
