@@ -8,6 +8,7 @@
 #include "platform/path_text.h"
 
 #include <fstream>
+#include <string>
 
 namespace tessaro::cli {
 namespace {
@@ -47,6 +48,18 @@ void listZip(const std::filesystem::path& path, CommandContext& context) {
     extractor.CloseArchive();
 }
 
+// A folder's compression type as cabinet tools name it; a type no cabinet format defines is
+// shown with its number.
+std::string cabinetMethodName(std::uint16_t compressionType) {
+    switch (const unsigned type = compressionType & archives::cab::kCompressTypeMask) {
+    case archives::cab::kCompressNone: return "None";
+    case archives::cab::kCompressMszip: return "MSZIP";
+    case archives::cab::kCompressQuantum: return "Quantum";
+    case archives::cab::kCompressLzx: return "LZX";
+    default: return "Unknown (" + std::to_string(type) + ")";
+    }
+}
+
 void listCabinet(const std::filesystem::path& path, CommandContext& context) {
     archives::cab::CabinetReader reader(path);
     for (const archives::cab::CabEntry& e : reader.entries()) {
@@ -56,11 +69,7 @@ void listCabinet(const std::filesystem::path& path, CommandContext& context) {
                              : e.folderIndex == archives::cab::kFolderContinuedToNext ? folders.size() - 1
                                                                                         : 0;
         if (folders.empty()) throw archives::DecodeError("the cabinet has no folder for its files");
-        const std::uint16_t type = folders[index].compressionType & archives::cab::kCompressTypeMask;
-        const char* method = type == archives::cab::kCompressNone    ? "None"
-                             : type == archives::cab::kCompressMszip ? "MSZIP"
-                             : type == archives::cab::kCompressLzx   ? "LZX"
-                                                                     : "Quantum";
+        const std::string method = cabinetMethodName(folders[index].compressionType);
         // A cabinet compresses whole folders, so an entry has no compressed size and no CRC.
         context.out << e.name << '\t' << method << "\t-\t" << e.size << "\t\t" << formatDosDateTime(e.dosDate, e.dosTime)
                     << '\t' << formatDosAttributes(e.attributes) << '\n';

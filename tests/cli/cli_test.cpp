@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
@@ -208,6 +209,14 @@ TEST_F(CliTest, CabinetIsAcceptedByCabextractAndListed) {
     Outcome list = cli({"list", cabinet.string()});
     EXPECT_EQ(list.status, 0);
     EXPECT_THAT(list.out, HasSubstr("DCF00000001.dcm\tMSZIP\t-\t70000\t\t"));
+    // The folder's compression type (after the 36-byte header and the folder's data offset and
+    // block count) named for each kind, a number no format defines shown as it is.
+    for (const auto& [type, name] : {std::pair{'\x02', "Quantum"}, {'\x03', "LZX"}, {'\x0F', "Unknown (15)"}}) {
+        std::string bytes = readBytes(cabinet);
+        bytes[42] = type;
+        const fs::path patched = dir.write("patched.cab", bytes);
+        EXPECT_THAT(cli({"list", patched.string()}).out, HasSubstr(std::string("DCF00000001.dcm\t") + name + "\t")) << name;
+    }
 
     Outcome unwritable = cli({"cab", (dir / "no" / "x.cab").string(), (dir / "case").string()});
     EXPECT_EQ(unwritable.status, 1);
