@@ -48,7 +48,9 @@ std::span<const Command> allCommands() {
          "Extracts every entry below DIR, keeping the entries' folders. An entry that fails\n"
          "(encrypted, unsupported, corrupt, or a name leading outside DIR) is reported on\n"
          "standard error as NAME: REASON and the others are still extracted; exit status 1\n"
-         "when any entry failed.\n",
+         "when any entry failed. A file whose CRC does not match is kept as decoded. A name\n"
+         "with a control character or one of \" < > |, or a folder that cannot be made, ends\n"
+         "the extraction with an error.\n",
          runExtract},
         {"cab", "build a cabinet from a folder's files",
          "usage: tessaro-cli cab CABINET FOLDER\n\n"
