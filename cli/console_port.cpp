@@ -27,9 +27,16 @@ void ConsolePort::showMessage(const std::string& text) {
     shown_ = true;
 }
 
+// An error keeps its lines: the system's text after "error: ", then what a caller added (which
+// case and file the error is about) on a line of its own.
 void ConsolePort::reportError(const std::string& text) {
     clearProgress();
-    err_ << "error: " << oneLine(text) << '\n';
+    const std::size_t lineEnd = text.find_first_of("\r\n");
+    err_ << "error: " << oneLine(text.substr(0, lineEnd)) << '\n';
+    if (lineEnd != std::string::npos) {
+        const std::size_t rest = text.find_first_not_of("\r\n", lineEnd);
+        if (rest != std::string::npos) err_ << oneLine(text.substr(rest)) << '\n';
+    }
     shown_ = true;
     errorReported_ = true;
 }

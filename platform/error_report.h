@@ -6,7 +6,8 @@
 namespace tessaro {
 
 // The text shown for an error: `message` with a full stop appended when its last character
-// sorts after "." (so a text ending in "." or a blank, or an empty text, gets none).
+// sorts after "." (so a text ending in "." or a blank, or an empty text, gets none). In a
+// text of several lines the rule applies to the first, the system's own text.
 std::string errorReportText(const std::string& message);
 
 class UserPort;

@@ -8,6 +8,7 @@
 #include "platform/user_port.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,8 +22,8 @@ namespace fs = std::filesystem;
 // The kinds of working folder, in the order their cabinets go into the package.
 constexpr std::array<std::string_view, 3> kCabinetKinds = {"ATT", "EMR", "DCF"};
 
-// The options every package is written with: bare names, and a second run of the day
-// freshens or replaces the entries of the same names.
+// The options every package is written with: bare names. The package is always written
+// anew (CreateArchive), so no entry of an earlier package of the same name survives.
 constexpr unsigned kPackageStoreOptions =
     archives::soStripDrive | archives::soStripPath | archives::soRemoveDots | archives::soFreshen | archives::soReplace;
 
@@ -35,27 +36,35 @@ bool holdsFile(const fs::path& folder) {
 }
 
 // Packs every file directly inside `folder` into the cabinet `cabinet`. A cabinet that lacks
-// a file is as wrong as no cabinet: any error the builder reports ends the case.
+// a file is as wrong as no cabinet: any error the builder reports ends the case, and what
+// the builder wrote is removed so that no incomplete cabinet stands under the case's name.
+// The error names the file it is about (the record file for a source that could not be
+// opened or read, else the cabinet) with the builder's own words as the reason.
 void buildCabinet(const fs::path& folder, const fs::path& cabinet, UserPort& port) {
     archives::cab::TCabCompress builder(port);
     builder.Reset();
     builder.AddFolder(platform::utf8FromPath(folder / "*.*"));
     builder.FileName = platform::utf8FromPath(cabinet);
     const bool written = builder.Compress();
-    if (!written || builder.LastError() != 0) throw Error(archives::cab::cabErrorText(builder.LastError()));
+    const std::uint16_t code = builder.LastError();
+    if (written && code == 0) return;
+    std::error_code ec;
+    fs::remove(cabinet, ec);
+    const int current = builder.CurrentIndex();
+    const bool aboutSource = (code == 1 || code == 2 || code == 9) && current >= 0 && current < builder.FileCount();
+    throw FileError(archives::cab::cabErrorText(code), aboutSource ? builder.Item(current).FileName : builder.FileName,
+                    builder.LastErrorDetail());
 }
 
 // Adds `members` to the package and saves it in one step. An entry that cannot be added is
 // an error of the whole package: the writer's item failure is raised, which stops the save
 // before the package file is replaced.
 void writePackage(const fs::path& package, const std::vector<fs::path>& members, UserPort& port) {
-    std::error_code ec;
-    const bool existed = fs::exists(package, ec);
     archives::TZipWriter writer(&port);
     writer.setStoreOptions(kPackageStoreOptions);
     writer.setOnItemFailure([](const archives::ItemFailure& failure) { throw Error(failure.text); });
     try {
-        writer.OpenArchive(package);
+        writer.CreateArchive(package);
         for (const fs::path& member : members) {
             // Each member is named literally: a program folder with ";", "*" or "?" in its path
             // must not turn the name into a mask.
@@ -65,7 +74,6 @@ void writePackage(const fs::path& package, const std::vector<fs::path>& members,
         writer.CloseArchive();
     } catch (...) {
         writer.DiscardArchive();
-        if (!existed) fs::remove(package, ec);
         throw;
     }
 }

@@ -11,6 +11,8 @@
 #include "production/del_tree.h"
 #include "production/feereview_document.h"
 #include "production/package_names.h"
+#include "production/package_owner.h"
+#include "production/package_slots.h"
 #include "production/production_texts.h"
 
 #include <algorithm>
@@ -71,7 +73,7 @@ public:
     Run(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port)
         : settings_(settings), cases_(cases), dates_(dates), port_(port), appPath_(platform::pathFromUtf8(settings.appPath)) {}
 
-    RunOutcome run();
+    RunResult run();
 
 private:
     enum class CaseResult { produced, skipped, stopped };
@@ -79,41 +81,57 @@ private:
     bool takeHeader();
     bool takeHeaderFromDeclaration();
     bool checkHeader();
-    void resetWorkingFolders() const;
+    std::vector<DocumentCase> plannedCases() const;
+    bool namesAreFree();
+    bool resetWorkingFolders();
+    CaseResult produceCaseNamed(std::size_t index);
     CaseResult produceCase(std::size_t index);
     CaseResult copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document);
+    bool packageNameFree(PackageSlots slots, const DocumentCase& owner);
+    void stopForTakenName(PackageSlots& slots, std::uint32_t sequence, bool nothingWritten);
     void copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name);
-    void report(std::size_t n, const std::string& file) { port_.showProgress({n, total_, file}); }
+    void report(std::size_t n, const std::string& file) {
+        currentFile_ = file;
+        port_.showProgress({n, total_, file});
+    }
+    DateTime today() const { return settings_.clock ? settings_.clock() : now(); }
 
     const RunSettings& settings_;
     RunCases& cases_;
     RunDates dates_;
     UserPort& port_;
     const fs::path appPath_;
+    fs::path outputFolder_;
     std::string hospitalCode_;
     std::size_t total_ = 0;
     std::uint32_t sequence_ = 1;
+    std::vector<DocumentCase> planned_;  // the cases that pass their checks, in list order
+    std::optional<std::uint32_t> freeSequence_;
+    std::string currentFile_;  // the file the run is working on, for error reports
 };
 
-RunOutcome Run::run() {
+RunResult Run::run() {
     total_ = cases_.count();
-    if (total_ == 0) return RunOutcome::nothingToDo;
-    if (!takeHeader()) return RunOutcome::stopped;
+    if (total_ == 0) return {RunOutcome::nothingToDo, {}};
+    if (!takeHeader()) return {};
 
-    createFolder(appPath_ / "Upload" / platform::pathFromUtf8(dates_.INSUyyymm));
+    outputFolder_ = appPath_ / "Upload" / platform::pathFromUtf8(dates_.INSUyyymm);
+    sequence_ = static_cast<std::uint32_t>(settings_.firstSequence);
+    planned_ = plannedCases();
+    if (!namesAreFree()) return {RunOutcome::stopped, freeSequence_};
+
+    createFolder(outputFolder_);
     const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
     const std::string outputFolder = settings_.appPath + "Upload" + sep + dates_.INSUyyymm + sep;
-    sequence_ = static_cast<std::uint32_t>(settings_.firstSequence);
-
     for (std::size_t index = 0; index < total_; ++index) {
-        switch (produceCase(index)) {
+        switch (produceCaseNamed(index)) {
             case CaseResult::produced: ++sequence_; break;
             case CaseResult::skipped: break;
-            case CaseResult::stopped: return RunOutcome::stopped;
+            case CaseResult::stopped: return {RunOutcome::stopped, freeSequence_};
         }
     }
     port_.showMessage(texts::finished(outputFolder));
-    return RunOutcome::completed;
+    return {RunOutcome::completed, {}};
 }
 
 // ---- The claim header --------------------------------------------------------------------
@@ -155,29 +173,95 @@ bool Run::takeHeaderFromDeclaration() {
 
 bool Run::checkHeader() {
     // The fee year-month names the output folder and the hospital code starts every file
-    // name: beyond being present, each must be a single name component.
+    // name: beyond being present, each must be a single name component. The declaration
+    // date goes into every document as a Gregorian date, so it must be a ROC date that is a
+    // real day (anything else would be written as 18991230).
     std::string_view problem;
     if (dates_.INSUyyymm.empty() || !isNameComponent(dates_.INSUyyymm)) problem = texts::kBadFeeYearMonth;
-    else if (dates_.INSUupdate.empty()) problem = texts::kBadDeclarationDate;
+    else if (!isRocDate(dates_.INSUupdate)) problem = texts::kBadDeclarationDate;
     else if (hospitalCode_.empty() || !isNameComponent(hospitalCode_)) problem = texts::kBadHospitalCode;
     if (problem.empty()) return true;
     port_.showMessage(std::string(problem));
     return false;
 }
 
+// ---- Package names of the day -----------------------------------------------------------
+
+// The cases that pass the checks a case can fail without stopping the run (attachment text,
+// serial), in list order: the cases that will take the run's sequence numbers one by one.
+std::vector<DocumentCase> Run::plannedCases() const {
+    std::vector<DocumentCase> planned;
+    for (std::size_t index = 0; index < total_; ++index) {
+        const CaseFacts facts = cases_.facts(index);
+        const std::int32_t serial = feeinput::StrToIntDef(feeinput::Trim(facts.serialText), 0);
+        if (!feeinput::Trim(facts.attachmentText).empty() && serial != 0)
+            planned.push_back(documentCaseOf(facts.category, serial));
+    }
+    return planned;
+}
+
+// Before anything is written: every name the run will use is free for its case.
+bool Run::namesAreFree() {
+    PackageSlots slots(outputFolder_, hospitalCode_, dateOf(today()));
+    const auto taken = slots.firstTaken(sequence_, planned_);
+    if (!taken) return true;
+    stopForTakenName(slots, sequence_ + static_cast<std::uint32_t>(*taken), true);
+    return false;
+}
+
+// Right before a case's package is written (the day may have changed since the run began,
+// or another program may have written meanwhile), its name is checked once more.
+bool Run::packageNameFree(PackageSlots slots, const DocumentCase& owner) {
+    if (slots.freeFor(sequence_, owner)) return true;
+    stopForTakenName(slots, sequence_, false);
+    return false;
+}
+
+void Run::stopForTakenName(PackageSlots& slots, std::uint32_t sequence, bool nothingWritten) {
+    const auto firstSequence = static_cast<std::uint32_t>(settings_.firstSequence);
+    freeSequence_ = slots.firstFreeStart(std::max(sequence, firstSequence) + 1, planned_);
+    port_.showMessage(texts::packageOfAnotherCase(platform::utf8FromPath(slots.packagePath(sequence)), *freeSequence_,
+                                                  nothingWritten));
+}
+
 // ---- One case ----------------------------------------------------------------------------
 
-void Run::resetWorkingFolders() const {
+// Empties the working folders and makes them again. A file that could not be removed (one
+// another program holds open, an immutable one) would go into this case's cabinets, so a
+// folder that is not empty afterwards stops the run.
+bool Run::resetWorkingFolders() {
     for (const std::string_view name : kWorkingFolders) {
-        DelTree(appPath_ / platform::pathFromUtf8(name));
-        createFolder(appPath_ / platform::pathFromUtf8(name));
+        const fs::path folder = appPath_ / platform::pathFromUtf8(name);
+        DelTree(folder);
+        createFolder(folder);
+        std::error_code ec;
+        const fs::directory_iterator first(folder, ec);
+        if (ec || first == fs::directory_iterator()) continue;
+        port_.showMessage(texts::folderNotEmptied(platform::utf8FromPath(folder), platform::utf8FromPath(first->path())));
+        return false;
+    }
+    return true;
+}
+
+// Runs one case; an error it raises gets a second line that names the case and the file.
+Run::CaseResult Run::produceCaseNamed(std::size_t index) {
+    currentFile_.clear();
+    try {
+        return produceCase(index);
+    } catch (const Error& error) {
+        const CaseFacts facts = cases_.facts(index);
+        const auto* fileError = dynamic_cast<const FileError*>(&error);
+        const std::string context =
+            texts::caseContext(index + 1, facts.category, feeinput::Trim(facts.serialText),
+                               fileError ? fileError->file() : currentFile_, fileError ? fileError->reason() : std::string());
+        throw Error(std::string(error.what()) + "\r\n" + context);
     }
 }
 
 Run::CaseResult Run::produceCase(std::size_t index) {
     const std::size_t n = index + 1;
     report(n, {});
-    resetWorkingFolders();
+    if (!resetWorkingFolders()) return CaseResult::stopped;
 
     const CaseFacts facts = cases_.facts(index);
     if (feeinput::Trim(facts.attachmentText).empty()) {
@@ -197,9 +281,10 @@ Run::CaseResult Run::produceCase(std::size_t index) {
     if (const CaseResult copied = copyRecordFiles(n, facts, document); copied != CaseResult::produced) return copied;
     document.close();
 
-    const DateTime today = settings_.clock ? settings_.clock() : now();
-    const PackagingJob job{appPath_, appPath_ / "Upload" / platform::pathFromUtf8(dates_.INSUyyymm),
-                           packageNames(hospitalCode_, dateOf(today), sequence_)};
+    const platform::CivilDate day = dateOf(today());
+    if (!packageNameFree(PackageSlots(outputFolder_, hospitalCode_, day), documentCaseOf(facts.category, serial)))
+        return CaseResult::stopped;
+    const PackagingJob job{appPath_, outputFolder_, packageNames(hospitalCode_, day, sequence_)};
     const fs::path package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, platform::utf8FromPath(file)); });
     cases_.packageMade(index, package);
     return CaseResult::produced;
@@ -242,12 +327,20 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
 
 void Run::copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name) {
     report(n, from);
-    platform::copyFileNoOverwrite(platform::pathFromUtf8(from), appPath_ / platform::pathFromUtf8(folder) / platform::pathFromUtf8(name));
+    const fs::path to = appPath_ / platform::pathFromUtf8(folder) / platform::pathFromUtf8(name);
+    try {
+        platform::copyFileNoOverwrite(platform::pathFromUtf8(from), to);
+    } catch (const Error& error) {
+        // "The specified file already exists" names neither file: two record files of the case
+        // map to one copy name.
+        if (std::string_view(error.what()) != platform::kFileExistsText) throw;
+        throw FileError(error.what(), from, "複製為" + platform::utf8FromPath(to) + "時，此名稱已被同一案件的另一個檔案使用");
+    }
 }
 
 }  // namespace
 
-RunOutcome runProduction(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port) {
+RunResult runProduction(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port) {
     return Run(settings, cases, dates, port).run();
 }
 

@@ -1,12 +1,19 @@
 // The production run: one upload package for every case of the list that passes its checks.
 //
-// The run walks the cases from top to bottom. For each it empties the working folders, checks
+// Before anything is written, the run makes sure that no package it would write replaces a
+// package of another case (package_slots.h): a second session of the day forms the same
+// names. If one would, it stops, names the package and gives the first sequence number from
+// which every name it needs is free.
+//
+// The run walks the cases from top to bottom. For each it empties the working folders (and
+// stops when one cannot be emptied, so nothing left over reaches another case), checks
 // the case's attachment text and serial, starts its feereview document, copies every record
 // file under its fixed name (a copy never overwrites), and packs cabinets, document and ZIP
 // package (case_packaging.h). A case with a blank attachment text or a bad serial is skipped
 // with a message and uses no sequence number; a missing or wrong record file stops the run.
 // Errors of files and archives are thrown as tessaro::Error and end the run at once; cases
-// finished before keep their packages and marks.
+// finished before keep their packages and marks. An error raised while a case is handled
+// gets a second line naming the case, the file and, where known, the reason.
 //
 // The run knows the case list only through RunCases, which the workspace implements over its
 // rows, and talks to the user only through the port.
@@ -15,8 +22,10 @@
 #include "production/roc_dates.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +90,13 @@ enum class RunOutcome {
     stopped,      // a message stopped the run
 };
 
-RunOutcome runProduction(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port);
+struct RunResult {
+    RunOutcome outcome = RunOutcome::stopped;
+    // Set when the run stopped because a name it needed holds another case's package: the
+    // first sequence number from which the whole run finds its names free.
+    std::optional<std::uint32_t> freeSequence;
+};
+
+RunResult runProduction(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port);
 
 }  // namespace tessaro::production

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,29 @@ inline std::string notXml(std::size_t n, std::string_view path) {
     return caseText(n, "筆病歷檔案:" + std::string(path) + "必須是XML檔");
 }
 inline std::string noRecordFiles(std::size_t n) { return caseText(n, "筆病歷檔案資料錯誤"); }
+
+// A package of the day under the name a case would take holds another case (or cannot be
+// read to tell whose it is). `nothingWritten`: the run found it before writing anything.
+inline std::string packageOfAnotherCase(std::string_view package, std::uint32_t freeSequence, bool nothingWritten) {
+    return "上傳檔案" + std::string(package) + "屬於另一個案件(或讀不出屬於哪個案件)，不能覆蓋，製作已停止" +
+           (nothingWritten ? "，沒有寫入任何檔案" : "") + "。\r\n當日序號從" + std::to_string(freeSequence) +
+           "起的檔名都可使用，請改用這個序號再製作。";
+}
+
+// A working folder still holds `file` after it was emptied and made again.
+inline std::string folderNotEmptied(std::string_view folder, std::string_view file) {
+    return "工作資料夾" + std::string(folder) + "無法清空，仍有檔案" + std::string(file) + "，製作已停止。請關閉使用它的程式後再製作。";
+}
+
+// The second line of an error raised while case n was handled: the case, the file the error
+// is about and, where known, the reason.
+inline std::string caseContext(std::size_t n, std::string_view category, std::string_view serial, std::string_view file,
+                               std::string_view reason) {
+    std::string line = caseText(n, "筆(案件分類 " + std::string(category) + "，流水號 " + std::string(serial) + ")");
+    if (!file.empty()) line += "：" + std::string(file);
+    if (!reason.empty()) line += "，原因：" + std::string(reason);
+    return line;
+}
 
 inline std::string finished(std::string_view outputFolder) {
     return "製作完成:\r\n檔案放在" + std::string(outputFolder) + "\r\n請自行到VPN上傳";

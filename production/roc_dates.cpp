@@ -87,6 +87,16 @@ std::string DateTimeToStr8(DateTime dt) {
     return text;
 }
 
+bool isRocDate(std::string_view text) {
+    if (text.size() != 7 || text.find_first_not_of("0123456789") != std::string_view::npos) return false;
+    const auto number = [&](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (const char c : text.substr(at, length)) value = value * 10 + (c - '0');
+        return value;
+    };
+    return isValidCivilDate(number(0, 3) + 1911, number(3, 2), number(5, 2));
+}
+
 DateTime str7toDate(const std::string& tmpstr, UserPort& port) {
     const std::vector<std::string> chars = characters(tmpstr);
     if (chars.size() != 7) return 0;

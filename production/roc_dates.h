@@ -8,6 +8,7 @@
 #include "platform/calendar.h"
 
 #include <string>
+#include <string_view>
 
 namespace tessaro {
 class UserPort;
@@ -39,6 +40,10 @@ std::string DateTimeToStr7(DateTime Atime);
 // silently; a text of seven characters that makes no date is reported through `port` as the
 // text followed by " 不能轉換成民國日期單位(YYYMMDD)".
 DateTime str7toDate(const std::string& tmpstr, UserPort& port);
+
+// True when `text` is a ROC date as a declaration carries it: seven digits YYYMMDD that form
+// a date of the Gregorian calendar (year + 1911). Reports nothing.
+bool isRocDate(std::string_view text);
 
 // The date of `dt` as eight Gregorian digits, "YYYYMMDD"; the zero date for an invalid `dt`.
 std::string DateTimeToStr8(DateTime dt);

@@ -10,7 +10,7 @@
 namespace tessaro::workspace {
 
 inline constexpr std::array<std::string_view, 3> kUploadTypeItems = {"1.當期送審", "2.事後抽審", "3.補件"};
-// The third item ends with a blank, as the window has always shown it.
+// The third item's caption ends with a blank; documents take only an item's first character.
 inline constexpr std::array<std::string_view, 4> kInsuTypeItems = {"1:送核", "2:補報", "4:申復送核 ", "5:申復補報"};
 
 inline constexpr int kTodayNoMin = 1;

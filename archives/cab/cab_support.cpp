@@ -55,8 +55,9 @@ std::string cabErrorText(std::uint16_t code) {
     }
 }
 
-void TCustomCabComponent::ReportError(std::uint16_t code) {
+void TCustomCabComponent::ReportError(std::uint16_t code, std::string detail) {
     lastError_ = code;
+    lastErrorDetail_ = std::move(detail);
     if (OnError) OnError(*this, code);
     if (RaiseExceptions) throw ECabError(code);
 }
@@ -138,6 +139,7 @@ std::uint16_t TCabCompress::GetCompType() const {
 bool TCabCompress::Compress() {
     bool result = false;
     lastError_ = 0;
+    lastErrorDetail_.clear();
     sourceFileSize_ = 0;
     compressedFileSize_ = 0;
 
@@ -155,7 +157,7 @@ bool TCabCompress::Compress() {
             if (OnProgress) OnProgress(*this, currentName, FCurrent, sourceFileSize_, compressedFileSize_);
         });
     } catch (const CabinetWriteError& e) {
-        ReportError(static_cast<std::uint16_t>(e.code()));
+        ReportError(static_cast<std::uint16_t>(e.code()), e.what());
         return false;
     }
 
@@ -183,7 +185,7 @@ bool TCabCompress::Compress() {
         writer->finish(platform::pathFromUtf8(FileName));
         result = true;
     } catch (const CabinetWriteError& e) {
-        ReportError(static_cast<std::uint16_t>(e.code()));
+        ReportError(static_cast<std::uint16_t>(e.code()), e.what());
     }
     return result;
 }
@@ -197,15 +199,18 @@ void TCabCompress::addOneFile(CabinetWriter& writer, const TCabinetItem& item) {
     // names the ANSI code page can carry.
     if (!info || !(info->attributes & platform::dos_attr::kArchive) || !platform::representableInCodePage(source.string()) ||
         !platform::representableInCodePage(storedName)) {
-        ReportError(static_cast<std::uint16_t>(CabErrorCode::openSource));
+        const char* why = !info                                          ? "No such regular file"
+                          : !(info->attributes & platform::dos_attr::kArchive) ? "Not a regular file with the archive attribute"
+                                                                           : "The name cannot be written in the ANSI code page";
+        ReportError(static_cast<std::uint16_t>(CabErrorCode::openSource), why);
         return;
     }
 
     std::optional<FileSource> data;
     try {
         data.emplace(source);
-    } catch (const tessaro::Error&) {
-        ReportError(static_cast<std::uint16_t>(CabErrorCode::openSource));
+    } catch (const tessaro::Error& e) {
+        ReportError(static_cast<std::uint16_t>(CabErrorCode::openSource), e.what());
         return;
     }
     const platform::DosDateTime stamp = platform::toDosDateTime(info->lastWrite);
@@ -214,7 +219,7 @@ void TCabCompress::addOneFile(CabinetWriter& writer, const TCabinetItem& item) {
     try {
         writer.addFile(*data, record);
     } catch (const CabinetWriteError& e) {
-        ReportError(static_cast<std::uint16_t>(e.code()));
+        ReportError(static_cast<std::uint16_t>(e.code()), e.what());
     }
 }
 

@@ -3,9 +3,10 @@
 //
 // The main window owns one TCabCompress. The production run empties its list, adds the files
 // of one attachment folder, names the cabinet and calls Compress. Errors are reported the way
-// the original cabinet library reported them: a numeric code in LastError and the OnError
-// event, with ECabError raised only when RaiseExceptions is on. A file that cannot be opened
-// or read is skipped with its code and the cabinet is still written with the others.
+// a cabinet library reports them: a numeric code in LastError and the OnError event, with
+// ECabError raised only when RaiseExceptions is on; LastErrorDetail adds the failure's own
+// words (which file, and why) for callers that name it to the user. A file that cannot be
+// opened or read is skipped with its code and the cabinet is still written with the others.
 //
 // Paths are UTF-8 text in the native form; names stored in the cabinet are code page 950
 // bytes. A name code page 950 cannot represent cannot be stored, so such a file is reported
@@ -98,6 +99,9 @@ public:
     TCabinetItem& Item(int index) { return Items[index]; }
     TCabinetItem* ItemByName(const std::string& fileName) { return Items.ItemByName(fileName); }
     std::uint16_t LastError() const { return lastError_; }
+    // What the last error was about, in the system's words (the file and why), or empty when
+    // nothing more is known than the code: for callers that name the failure to the user.
+    const std::string& LastErrorDetail() const { return lastErrorDetail_; }
     // The index of the item being added (FCurrent): the item an error of code 1, 2 or 9 is about.
     std::int32_t CurrentIndex() const { return FCurrent; }
     std::int64_t SourceFileSize() const { return sourceFileSize_; }
@@ -105,11 +109,12 @@ public:
 
 protected:
     virtual std::int64_t GetTotalFileSize() { return 0; }
-    // Sets LastError, raises OnError and, with RaiseExceptions on, throws ECabError.
-    void ReportError(std::uint16_t code);
+    // Sets LastError and its detail, raises OnError and, with RaiseExceptions on, throws ECabError.
+    void ReportError(std::uint16_t code, std::string detail = {});
 
     UserPort& port_;
     std::uint16_t lastError_ = 0;
+    std::string lastErrorDetail_;
     std::int32_t FCurrent = 0;
     std::int64_t sourceFileSize_ = 0;
 };

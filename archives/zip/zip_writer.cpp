@@ -90,15 +90,18 @@ void copyData(ByteSource& from, std::uint64_t length, PackageImage& image) {
     }
 }
 
+// Writes the new image into the temporary file that will replace `package`. A failure names
+// the package, the file the user knows, not the temporary file.
 class TempFileSink final : public ByteSink {
 public:
-    explicit TempFileSink(platform::TempFile& file) : file_(file) {}
+    TempFileSink(platform::TempFile& file, const std::filesystem::path& package) : file_(file), package_(package) {}
     void write(std::span<const std::uint8_t> data) override {
-        if (!file_.write(data)) throw platform::FileIoError(platform::cannotWriteText(file_.path(), std::strerror(errno)), errno);
+        if (!file_.write(data)) throw platform::FileIoError(platform::cannotWriteText(package_, std::strerror(errno)), errno);
     }
 
 private:
     platform::TempFile& file_;
+    const std::filesystem::path& package_;
 };
 
 }  // namespace
@@ -156,6 +159,17 @@ void TZipWriter::OpenArchive(const std::filesystem::path& fileName) {
             platform::RandomAccessFile(fileName, platform::RandomAccessFile::Mode::create));
     }
     archive_ = std::move(loaded);
+    fileName_ = fileName;
+    settings_ = {storeOptions_, autoSave_, method_, deflation_, baseDirectory_, tempDirectory_};
+    changed_ = false;
+    status_ = ArchiveStatus::idle;
+    rebuildIndex();
+}
+
+void TZipWriter::CreateArchive(const std::filesystem::path& fileName) {
+    CloseArchive();
+    if (asciiUpper(fileName.extension().string()) != ".ZIP") throw ZipError(ZipCode::unhandledType, zip_text::kUnhandledType);
+    archive_ = zip::LoadedArchive{};  // no file behind it until the first save
     fileName_ = fileName;
     settings_ = {storeOptions_, autoSave_, method_, deflation_, baseDirectory_, tempDirectory_};
     changed_ = false;
@@ -298,7 +312,10 @@ void TZipWriter::Save() {
 
     // The entries as the new image has them; they replace the list only when it is complete.
     std::vector<ZipEntry> entries = archive_->entries;
-    const bool direct = archive_->volumes->archiveFile().size() == 0 && drives_->isRemovable(fileName_);
+    // A removable drive is written directly only where no earlier package is at stake.
+    std::error_code ec;
+    const bool empty = archive_->volumes ? archive_->volumes->archiveFile().size() == 0 : !std::filesystem::exists(fileName_, ec);
+    const bool direct = empty && drives_->isRemovable(fileName_);
     status_ = ArchiveStatus::busy;
     struct Idle {
         ArchiveStatus& status;
@@ -484,20 +501,30 @@ void TZipWriter::replacePackage(zip::StagingStore& image) {
     const std::filesystem::path target = platform::replacementTarget(fileName_);
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::filesystem::path attempted;
-    auto temp = platform::TempFile::create(folder, ".~zip", &attempted);
-    if (!temp) throw tessaro::Error(platform::cannotCreateText(attempted, std::strerror(errno)));
-    TempFileSink sink(*temp);
+    auto temp = platform::TempFile::create(folder, ".~zip");
+    if (!temp) throw tessaro::Error(platform::cannotCreateText(fileName_, std::strerror(errno)));
+    TempFileSink sink(*temp, fileName_);
     image.copyTo(sink);
 
     // The package is closed while it is replaced (Windows cannot rename over an open file)
     // and opened again afterwards: the new image, or the old package when the rename failed.
     archive_->volumes.reset();
     std::string reason;
-    const bool replaced = temp->replace(target, reason);
+    if (temp->replace(target, reason)) {
+        reopenPackage(platform::RandomAccessFile::Mode::readWrite);
+        return;
+    }
     // The old package may be read-only (that is why it was not replaced): read it back as such.
-    reopenPackage(replaced ? platform::RandomAccessFile::Mode::readWrite : platform::RandomAccessFile::Mode::read);
-    if (!replaced) throw tessaro::Error(platform::cannotCreateText(fileName_, reason));
+    // Whatever happens then, the error is the one of the package that could not be replaced.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(fileName_, ec)) {
+        try {
+            reopenPackage(platform::RandomAccessFile::Mode::read);
+        } catch (const std::exception&) {
+            // reopenPackage has marked the archive invalid.
+        }
+    }
+    throw tessaro::Error(platform::cannotCreateText(fileName_, reason));
 }
 
 }  // namespace tessaro::archives

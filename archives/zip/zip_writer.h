@@ -1,7 +1,8 @@
 // TZipWriter: makes and updates ZIP packages.
 //
-// The production run opens (usually creates) a case's package, adds the case's cabinets and
-// document one file at a time, saves and closes. A save builds the complete new image in a
+// The production run starts each case's package anew (CreateArchive), adds the case's
+// cabinets and document one file at a time, saves and closes; OpenArchive updates an
+// existing archive instead. A save builds the complete new image in a
 // staging store and only then replaces the package file, through a temporary file in the
 // package's folder that is renamed over it, so a failed save leaves the old package (or the
 // empty new one) as it was. Entries already in a package are copied over unchanged unless a
@@ -62,6 +63,12 @@ public:
     // Closes any open archive (saving it), then opens `fileName`: an existing ZIP is loaded,
     // a missing ".zip" file is created empty at once.
     void OpenArchive(const std::filesystem::path& fileName);
+    // Closes any open archive (saving it), then starts a new, empty archive that Save writes
+    // to `fileName` (a ".zip" name). Nothing is read from or written to `fileName` before
+    // Save, which replaces any file of that name in one step: no entry of an earlier file
+    // survives, and until then the name holds what it held (a killed program leaves no empty
+    // or partial file under it).
+    void CreateArchive(const std::filesystem::path& fileName);
     // Adds every file `fileMask` finds; hidden and system files and folders only when
     // `searchAttributes` asks for them (DOS attribute bits).
     void AddFiles(std::string_view fileMask, std::uint32_t searchAttributes = 0);

@@ -15,6 +15,9 @@ TEST(ErrorReportText, AppendsFullStopOnlyAfterCharactersSortingAfterIt) {
     EXPECT_EQ(errorReportText("code 42"), "code 42.");  // '2' sorts after '.'
     EXPECT_EQ(errorReportText("檔案不存在"), "檔案不存在.");
     EXPECT_EQ(errorReportText(""), "");
+    // A second line (which case and file) leaves the full stop with the system's text.
+    EXPECT_EQ(errorReportText("Error opening source file\r\n第1筆：a.pdf"), "Error opening source file.\r\n第1筆：a.pdf");
+    EXPECT_EQ(errorReportText("Disk full.\r\n第2筆"), "Disk full.\r\n第2筆");
 }
 
 TEST(ErrorReportText, ReportGoesThroughThePort) {

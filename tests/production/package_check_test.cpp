@@ -75,7 +75,7 @@ protected:
                        {"ATT", 'C', dir.write("in/README", "no extension").string()},
                        {"EMR", 'A', dir.write("in/note.xml", "<note/>").string()}};
         std::string yyymm, update;
-        ASSERT_EQ(runProduction(settings, cases, {yyymm, update}, port), RunOutcome::completed);
+        ASSERT_EQ(runProduction(settings, cases, {yyymm, update}, port).outcome, RunOutcome::completed);
         package = cases.made;
         dir.write("rewrite.py", kRewriteScript);
     }

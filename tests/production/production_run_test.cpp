@@ -33,9 +33,9 @@ TEST(ProductionRunTest, RowsOfAnotherKindAreCheckedButNeverCopied) {
 
     OneCase cases;
     cases.attachments = {{"XYZ", 'A', dir.write("a.pdf", "x").string()}};
-    EXPECT_EQ(runProduction(settings, cases, {yyymm, update}, port), RunOutcome::stopped);
+    EXPECT_EQ(runProduction(settings, cases, {yyymm, update}, port).outcome, RunOutcome::stopped);
     cases.attachments = {{"XYZ", 'A', (dir / "gone.pdf").string()}};
-    EXPECT_EQ(runProduction(settings, cases, {yyymm, update}, port), RunOutcome::stopped);
+    EXPECT_EQ(runProduction(settings, cases, {yyymm, update}, port).outcome, RunOutcome::stopped);
     EXPECT_THAT(port.messages, ElementsAre("第1筆病歷檔案資料錯誤", "第1筆病歷檔案:" + (dir / "gone.pdf").string() + "不存在"));
     EXPECT_TRUE(std::filesystem::is_empty(dir / "ATT"));
 }

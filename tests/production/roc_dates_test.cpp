@@ -77,6 +77,13 @@ TEST(Str7toDate, ImpossibleDatesAreReported) {
     }
 }
 
+TEST(IsRocDate, SevenDigitsThatMakeADay) {
+    for (const char* text : {"1131031", "0890229", "1130229", "0000101", "9991231"}) EXPECT_TRUE(isRocDate(text)) << text;
+    for (const char* text : {"113ab01", "-010101", " 990101", "+010101", "0000229", "1131301", "1130431", "1130100", "",
+                             "113103", "11310311", "20241015", "\xEF\xBC\x91" "131031"})
+        EXPECT_FALSE(isRocDate(text)) << text;
+}
+
 TEST(Str7toDate, WrongLengthGivesZeroSilently) {
     for (const char* text : {"", "11310", "11310311", "1131031 "}) {
         testing::RecordingPort port;

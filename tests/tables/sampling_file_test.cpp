@@ -109,7 +109,8 @@ TEST(SamplingFixed, VisitDateScan) {
     bytes = fixedBytes(std::string(40, 'N'));
     EXPECT_EQ(readSamplingFixedLine(line(bytes))->visitDate, "");
     EXPECT_EQ(readSamplingFixedLine(line(bytes))->name, std::string(40, 'N'));
-    // A blank inside the name ends it early, as the scan always did.
+    // A blank inside the name ends the date scan's walk over the name early, so the date is
+    // taken from the wrong place; the name itself is its whole field.
     bytes = fixedBytes("AB CD");
     EXPECT_EQ(readSamplingFixedLine(line(bytes))->name, "AB CD");
     EXPECT_NE(readSamplingFixedLine(line(bytes))->visitDate, "1130501");

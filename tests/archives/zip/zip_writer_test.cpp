@@ -396,6 +396,36 @@ TEST_F(ZipWriterTest, EntriesOfAnEarlierRunStayWhenNotAddedAgain) {
     EXPECT_EQ(entries[2].name, "ATT.CAB");
 }
 
+// A package started anew keeps nothing of an earlier file of its name, and leaves that file
+// as it was until the save replaces it (an archive never saved leaves no file behind).
+TEST_F(ZipWriterTest, ACreatedArchiveReplacesAnEarlierFileWhole) {
+    TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
+    const auto emr = input("EMR.CAB", randomBytes(1000, 4));
+    const auto doc = input("doc.xml", textBytes(3000));
+    TZipWriter writer;
+    writePackage(writer, {emr, doc});
+    const std::string earlier = readBytes(package);
+
+    writer.setStoreOptions(kProgramOptions);
+    writer.CreateArchive(package);
+    EXPECT_TRUE(writer.AddFile(input("ATT.CAB", randomBytes(800, 5))));
+    EXPECT_TRUE(writer.AddFile(doc));
+    EXPECT_EQ(readBytes(package), earlier);
+    writer.CloseArchive();
+    EXPECT_EQ(peerComplaints(package), "");
+    const auto entries = pythonEntries(package);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "ATT.CAB");
+    EXPECT_EQ(entries[1].name, "doc.xml");
+
+    const auto fresh = dir / "fresh.zip";
+    writer.CreateArchive(fresh);
+    EXPECT_TRUE(writer.AddFile(doc));
+    writer.DiscardArchive();
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    EXPECT_THROW(writer.CreateArchive(dir / "fresh.cab"), ZipError);
+}
+
 TEST_F(ZipWriterTest, ThirdPartyArchivesKeepTheirEntriesWhenAFileIsAdded) {
     TESSARO_NEEDS_PEER_TOOLS("unzip", "7zz", "bsdtar", "python3");
     const auto testData = std::filesystem::path(TESSARO_SHARED_TESTDATA) / "zip";

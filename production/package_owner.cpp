@@ -1,0 +1,86 @@
+#include "production/package_owner.h"
+
+#include "archives/codecs/entry_decoder.h"
+#include "archives/io/byte_stream.h"
+#include "archives/zip/archive_loader.h"
+#include "archives/zip/checksum_streams.h"
+#include "archives/zip/entry_data.h"
+#include "feeinput/tag_search.h"
+#include "platform/code_page.h"
+#include "platform/random_access_file.h"
+#include "production/package_names.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace tessaro::production {
+namespace {
+
+// A feereview document is a few kilobytes; anything much larger is not one of ours.
+constexpr std::uint64_t kLargestDocument = 1u << 20;
+
+std::string asciiUpper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The package's one document entry ("XML….XML"); nothing when there is none or more than one.
+const archives::ZipEntry* documentEntry(const archives::zip::LoadedArchive& archive) {
+    const archives::ZipEntry* found = nullptr;
+    for (const archives::ZipEntry& entry : archive.entries) {
+        const std::string name = asciiUpper(entry.name);
+        if (!name.starts_with("XML") || !name.ends_with(".XML")) continue;
+        if (found) return nullptr;
+        found = &entry;
+    }
+    return found;
+}
+
+std::optional<std::string> entryBytes(archives::zip::LoadedArchive& archive, const archives::ZipEntry& entry) {
+    if (entry.isEncrypted() || entry.isFolder() || entry.uncompressedSize > kLargestDocument) return std::nullopt;
+    if (entry.uncompressedSize != 0 && !archives::isSupportedMethod(entry.method)) return std::nullopt;
+    auto data = archives::zip::openEntryData(*archive.volumes, entry);
+    archives::MemorySink bytes;
+    archives::zip::CrcSink checked(bytes);
+    const archives::EntryCoding coding{entry.method, entry.flags, entry.compressedSize, entry.uncompressedSize};
+    if (entry.uncompressedSize != 0) archives::decodeEntryData(coding, data, checked);
+    if (checked.count() != entry.uncompressedSize || checked.crc() != entry.crc) return std::nullopt;
+    return bytes.str();
+}
+
+// c7 and then c8 inside the document's cbody, by literal tag search over the Big5 bytes
+// (tags are ASCII, which in Big5 is always a character of its own).
+std::optional<DocumentCase> caseInDocument(std::string_view document) {
+    const std::size_t body = feeinput::findLiteral(document, "<cbody>", 0);
+    if (body == std::string_view::npos) return std::nullopt;
+    const auto category = feeinput::findTag(document, "c7", body);
+    if (!category) return std::nullopt;
+    const auto serial = feeinput::findTag(document, "c8", category->next);
+    if (!serial) return std::nullopt;
+    return DocumentCase{std::string(category->in(document)), std::string(serial->in(document))};
+}
+
+}  // namespace
+
+DocumentCase documentCaseOf(const std::string& category, std::int32_t serial) {
+    // As the document writes them: the category in code page 950, the serial as "%.6u".
+    return {platform::encodeCodePage(category), zeroPadded(static_cast<std::uint32_t>(serial), 6)};
+}
+
+std::optional<DocumentCase> packagedCase(const std::filesystem::path& package) noexcept {
+    try {
+        archives::zip::LoaderEnvironment environment;
+        auto archive =
+            archives::zip::loadArchive(platform::RandomAccessFile(package, platform::RandomAccessFile::Mode::read), environment);
+        const archives::ZipEntry* entry = documentEntry(archive);
+        if (!entry) return std::nullopt;
+        const auto document = entryBytes(archive, *entry);
+        if (!document) return std::nullopt;
+        return caseInDocument(*document);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace tessaro::production
