@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 
 #include <cstdlib>
+#include <iterator>
+#include <map>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -85,6 +87,33 @@ TEST_F(MakeTest, MessagesGoToStandardErrorAndAStopFailsTheRun) {
     EXPECT_THAT(lines(made.out)[0], StartsWith((upload() / "3501200000_").string()));
     EXPECT_THAT(lines(made.out)[0], ::testing::EndsWith("_001.zip"));
     EXPECT_TRUE(fs::exists(lines(made.out)[0]));
+}
+
+// A second session of the day into the same folder: the example's packages stay as they are,
+// and the run stops before writing anything, naming the first free sequence number; an error
+// that names no file gets a line of its own that does.
+TEST_F(MakeTest, ASecondSessionOfTheDayKeepsTheFirstSessionsPackages) {
+    ASSERT_EQ(fromSource({"make", "--dir", app().string(), "--import", "examples/settings.txt"}).status, 0);
+    const std::vector<fs::path> made = {fs::directory_iterator(upload()), fs::directory_iterator()};
+    std::map<fs::path, std::string> before;
+    for (const fs::path& file : made) before[file] = tessaro::testing::readBytes(file);
+
+    const std::string pdf = record("a.pdf", "%PDF");
+    dir.write("one.txt", big5Lines({(kSource / "examples" / "declaration.xml").string(), "09,31,<ATT>(D)" + pdf}));
+    const Outcome second = cli({"make", "--dir", app().string(), "--import", (dir / "one.txt").string()});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_THAT(second.err, HasSubstr("_001.zip屬於另一個案件"));
+    // Number 3 holds this very case (09/31) and may be made anew.
+    EXPECT_THAT(second.err, HasSubstr("當日序號從3起的檔名都可使用"));
+    EXPECT_EQ(second.out, "");
+    for (const auto& [file, bytes] : before) EXPECT_EQ(tessaro::testing::readBytes(file), bytes) << file;
+    EXPECT_EQ(std::distance(fs::directory_iterator(upload()), fs::directory_iterator()), static_cast<long>(made.size()));
+
+    dir.write("two.txt", big5Lines({(kSource / "examples" / "declaration.xml").string(), "09,31,<ATT>(D)" + pdf + "(D)" + pdf}));
+    const Outcome clash = cli({"make", "--dir", app().string(), "--import", (dir / "two.txt").string(), "--seq", "4"});
+    EXPECT_EQ(clash.status, 1);
+    EXPECT_THAT(lines(clash.err), ElementsAre("匯入完成", "error: The specified file already exists.",
+                                              StartsWith("第1筆(案件分類 09，流水號 31)：" + pdf + "，原因：複製為")));
 }
 
 TEST_F(MakeTest, SamplingFilesPlainAndZippedTakeAttachmentsFromATable) {
