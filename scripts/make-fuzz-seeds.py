@@ -152,6 +152,7 @@ def text_inputs():
     for i, line in enumerate(settings.decode("cp950").splitlines()):
         put("attachment_text", f"settings-{i}", line.split(",", 2)[-1].encode("utf-8"))
     put("attachment_text", "three-kinds", "<DCF>(B)D:\\chart001\\DICOMDIR<ATT>(A)D:\\chart1.pdf(B)D:\\chart2.pdf<EMR>(A)d:\\chart3.XML".encode())
+    put("attachment_text", "awkward-paths", "<DCF>(B)D:\\下載 (2)\\DICOMDIR<ATT>(A)D:\\scan (1).pdf(C)/a,b \"c\" <d>.pdf(b)".encode())
     for i, line in enumerate([csv.splitlines()[0], fixed.rstrip(b"\r\n"), b'"a,b",c,,"d""e"', b"\t x \t,0x1F,$ff,-12"]):
         put("delimited_text", f"line-{i}", bytes([i % 4, 58, 40]) + line)
 
