@@ -147,6 +147,7 @@ def text_inputs():
     fixed = (b"1" b"3501200000" b"11305" b"1" b"1130610" b"04" b"000123" b"  " b"B223456789" + b" " * 14 +
              name + b" " * (40 - len(name)) + b"0000001" b"1130502" b"   \r\n")
     put("import_lines", "settings", b"\0" + settings)
+    put("import_lines", "settings-quoted", b"\0" + 'x.xml\r\n04,123,"<ATT>(A)D:\\掃描 (1),a.pdf(B)D:\\""q"".pdf"\r\n04,"1,2",x\r\n'.encode("cp950"))
     put("import_lines", "sampling-csv", b"\1" + csv)
     put("import_lines", "sampling-fixed", b"\2" + fixed * 2)
     for i, line in enumerate(settings.decode("cp950").splitlines()):

@@ -19,8 +19,11 @@ feeinput::LineList settingTableLines(std::string_view declarationPath, const std
     feeinput::LineList lines;
     lines.reserve(rows.size() + 1);
     lines.emplace_back(declarationPath);
-    // Every row is written, empty values included; nothing is examined or escaped.
-    for (const SettingTableRow& row : rows) lines.push_back(row.category + "," + row.serial + "," + row.attachments);
+    // Every row is written, empty values included. A value with a comma (a path's) or an
+    // opening quote is quoted, so it reads back whole; every other value is written raw.
+    for (const SettingTableRow& row : rows)
+        lines.push_back(feeinput::delimitedField(row.category) + "," + feeinput::delimitedField(row.serial) + "," +
+                        feeinput::delimitedField(row.attachments));
     return lines;
 }
 
