@@ -1,5 +1,6 @@
 #include "tables/setting_table.h"
 
+#include "feeinput/text_decoding.h"
 #include "feeinput/text_fields.h"
 
 namespace tessaro::tables {
@@ -41,6 +42,11 @@ std::optional<SettingTableLine> readSettingTableLine(std::string_view line) {
     result.serial = feeinput::StrToIntDef(feeinput::Trim(fields[1]), 0);
     if (fields.size() > 2) result.attachments = feeinput::Trim(fields[2]);
     return result;
+}
+
+bool keepsInSettingTable(std::string_view text) {
+    return feeinput::isValidUtf8(text) && text.find_first_of("\r\n") == std::string_view::npos &&
+           (text.empty() || static_cast<unsigned char>(text.back()) > ' ');
 }
 
 }  // namespace tessaro::tables

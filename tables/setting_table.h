@@ -49,4 +49,8 @@ struct SettingTableLine {
 // The case line `line` holds; nothing for a line of fewer than two fields.
 std::optional<SettingTableLine> readSettingTableLine(std::string_view line);
 
+// True when a setting table takes `text`, as part of a value, back unchanged: valid UTF-8
+// without a line break, ending in no blank or control character (values are read trimmed).
+bool keepsInSettingTable(std::string_view text);
+
 }  // namespace tessaro::tables

@@ -135,7 +135,7 @@ TEST_F(SettingTableTest, ChosenFilesComeBackWholeFromASavedTable) {
         ws.sTypeChange(row);
         port.openAnswers.push_back(dir / file.name);
         ws.getAttfile(row);
-        expected[file.caseRow].push_back((dir / file.name).string());
+        expected[file.caseRow].push_back(fullPath(dir / file.name));
     }
     const auto target = dir / "names.txt";
     port.saveAnswers.push_back(target);
