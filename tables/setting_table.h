@@ -5,7 +5,9 @@
 // and attachment text, separated by commas. A value is written raw unless it holds a comma
 // or begins with a double quote; then it is written in double quotes, each quote inside
 // doubled, as the reader's field splitting takes it back. A table of ordinary values is
-// therefore plain text with no quoting at all. CR LF ends each line.
+// therefore plain text with no quoting at all. The file is code page 950 with CR LF after
+// each line, or UTF-8 after a byte-order mark when code page 950 cannot hold every character
+// exactly (feeinput::SaveToFileLossless).
 //
 // Reading takes every line that splits into at least two fields as a case line, the first
 // one included, so a table written by hand may leave the path line out. Fields after the
