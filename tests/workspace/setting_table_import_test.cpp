@@ -117,9 +117,10 @@ TEST_F(SettingTableTest, ChosenFilesComeBackWholeFromASavedTable) {
         std::string name;
     };
     const std::vector<Chosen> chosen = {
-        {0, 1, "下載 (2)/scan (1).pdf"}, {0, 1, "a,b,,c.pdf"},       {0, 1, "(1)(A.pdf"}, {0, 0, "x) (b) (Z)/DICOMDIR"},
-        {0, 2, "\"q\",\"r\".xml"},      {1, 1, "<a> >b<ATT.pdf"}, {1, 1, " lead ,\"x\".pdf"}, {1, 1, "(C"},
-        {2, 1, "表 (3),😀.pdf"},        {2, 2, "𠀋(D.xml"},
+        {0, 1, "下載 (2)/scan (1).pdf"}, {0, 1, "a,b,,c.pdf"}, {0, 1, "(1)(A.pdf"},
+        {0, 0, "x) (b) (Z)/DICOMDIR"},   {0, 2, "\"q\",\"r\".xml"},
+        {1, 1, "<a> >b<ATT.pdf"},        {1, 1, " lead ,\"x\".pdf"}, {1, 1, "(C"},
+        {2, 1, "表 (3),😀.pdf"},         {2, 2, "𠀋(D.xml"},
     };
     ws.panel().CXMLfile = declaration;
     addCase("04", "123");
