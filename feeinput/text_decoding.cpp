@@ -7,7 +7,7 @@
 namespace tessaro::feeinput {
 
 DetectedEncoding detectEncoding(std::string_view bytes) {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return {TextEncoding::utf8, 3};
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == kUtf8Mark) return {TextEncoding::utf8, kUtf8Mark.size()};
     if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return {TextEncoding::utf16le, 2};
     if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return {TextEncoding::utf16be, 2};
     return {TextEncoding::ansi, 0};

@@ -12,6 +12,8 @@ namespace tessaro::feeinput {
 
 enum class TextEncoding { ansi, utf8, utf16le, utf16be };
 
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 struct DetectedEncoding {
     TextEncoding encoding;
     size_t markLength;  // bytes of byte-order mark to skip

@@ -56,6 +56,17 @@ std::vector<std::string> SetDelimitedText(std::string_view line, char delimiter)
     return fields;
 }
 
+std::string delimitedField(std::string_view field, char delimiter) {
+    if (field.find(delimiter) == std::string_view::npos && (field.empty() || field.front() != kQuote))
+        return std::string(field);
+    std::string quoted(1, kQuote);
+    for (const char c : field) {
+        if (c == kQuote) quoted += kQuote;
+        quoted += c;
+    }
+    return quoted + kQuote;
+}
+
 std::string Trim(std::string_view text) {
     size_t first = 0, last = text.size();
     while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;

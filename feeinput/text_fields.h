@@ -16,6 +16,11 @@ namespace tessaro::feeinput {
 // an empty last field; text right after a closing quote becomes a field of its own.
 std::vector<std::string> SetDelimitedText(std::string_view line, char delimiter = ',');
 
+// `field` as one field of a line that SetDelimitedText reads back as `field`: unchanged when
+// it holds no delimiter and does not begin with '"', otherwise in double quotes with every
+// quote inside doubled.
+std::string delimitedField(std::string_view field, char delimiter = ',');
+
 // `text` without leading and trailing characters whose code is at most U+0020.
 std::string Trim(std::string_view text);
 

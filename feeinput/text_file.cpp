@@ -24,6 +24,16 @@ void checkPath(const std::string& path) {
     if (!std::filesystem::exists(file, ec)) throw Error("The specified file was not found");
 }
 
+// Every line followed by CR LF.
+std::string joinedLines(const LineList& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string readCheckedFileBytes(const std::string& path) {
@@ -58,12 +68,14 @@ LineList splitLines(std::string_view text) {
 }
 
 void SaveToFile(const LineList& lines, const std::filesystem::path& path) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    platform::writeFileBytes(path, platform::encodeCodePage(text, platform::kAnsiCodePage));
+    platform::writeFileBytes(path, platform::encodeCodePage(joinedLines(lines), platform::kAnsiCodePage));
+}
+
+void SaveToFileLossless(const LineList& lines, const std::filesystem::path& path) {
+    const std::string text = joinedLines(lines);
+    platform::writeFileBytes(path, platform::representableInCodePage(text, platform::kAnsiCodePage)
+                                       ? platform::encodeCodePage(text, platform::kAnsiCodePage)
+                                       : std::string(kUtf8Mark) + text);
 }
 
 }  // namespace tessaro::feeinput

@@ -2,7 +2,8 @@
 //
 // Every text file Tessaro reads or writes goes through here: the fee declaration file (read
 // whole), setting tables and sampling files (read as lines), setting tables and the feereview
-// document (written as lines, always in code page 950 with CR LF after every line).
+// document (written as lines with CR LF after every line, in code page 950; a setting table
+// that code page cannot hold in UTF-8 after a byte-order mark).
 #pragma once
 
 #include "platform/file_bytes.h"
@@ -33,6 +34,11 @@ LineList LoadFromFile(const std::filesystem::path& path);
 
 // Writes every line followed by CR LF, in code page 950, without a byte-order mark.
 void SaveToFile(const LineList& lines, const std::filesystem::path& path);
+
+// As SaveToFile when code page 950 holds every character exactly; otherwise the lines are
+// written in UTF-8 after a byte-order mark, which LoadFromFile reads, so no character turns
+// into "?" or a look-alike.
+void SaveToFileLossless(const LineList& lines, const std::filesystem::path& path);
 
 // The line splitting of LoadFromFile, on decoded text.
 LineList splitLines(std::string_view text);

@@ -147,11 +147,13 @@ def text_inputs():
     fixed = (b"1" b"3501200000" b"11305" b"1" b"1130610" b"04" b"000123" b"  " b"B223456789" + b" " * 14 +
              name + b" " * (40 - len(name)) + b"0000001" b"1130502" b"   \r\n")
     put("import_lines", "settings", b"\0" + settings)
+    put("import_lines", "settings-quoted", b"\0" + 'x.xml\r\n04,123,"<ATT>(A)D:\\掃描 (1),a.pdf(B)D:\\""q"".pdf"\r\n04,"1,2",x\r\n'.encode("cp950"))
     put("import_lines", "sampling-csv", b"\1" + csv)
     put("import_lines", "sampling-fixed", b"\2" + fixed * 2)
     for i, line in enumerate(settings.decode("cp950").splitlines()):
         put("attachment_text", f"settings-{i}", line.split(",", 2)[-1].encode("utf-8"))
     put("attachment_text", "three-kinds", "<DCF>(B)D:\\chart001\\DICOMDIR<ATT>(A)D:\\chart1.pdf(B)D:\\chart2.pdf<EMR>(A)d:\\chart3.XML".encode())
+    put("attachment_text", "awkward-paths", "<DCF>(B)D:\\下載 (2)\\DICOMDIR<ATT>(A)D:\\scan (1).pdf(C)/a,b \"c\" <d>.pdf(b)".encode())
     for i, line in enumerate([csv.splitlines()[0], fixed.rstrip(b"\r\n"), b'"a,b",c,,"d""e"', b"\t x \t,0x1F,$ff,-12"]):
         put("delimited_text", f"line-{i}", bytes([i % 4, 58, 40]) + line)
 

@@ -1,5 +1,6 @@
 #include "tables/setting_table.h"
 
+#include "feeinput/text_decoding.h"
 #include "feeinput/text_fields.h"
 
 namespace tessaro::tables {
@@ -19,8 +20,11 @@ feeinput::LineList settingTableLines(std::string_view declarationPath, const std
     feeinput::LineList lines;
     lines.reserve(rows.size() + 1);
     lines.emplace_back(declarationPath);
-    // Every row is written, empty values included; nothing is examined or escaped.
-    for (const SettingTableRow& row : rows) lines.push_back(row.category + "," + row.serial + "," + row.attachments);
+    // Every row is written, empty values included. A value with a comma (a path's) or an
+    // opening quote is quoted, so it reads back whole; every other value is written raw.
+    for (const SettingTableRow& row : rows)
+        lines.push_back(feeinput::delimitedField(row.category) + "," + feeinput::delimitedField(row.serial) + "," +
+                        feeinput::delimitedField(row.attachments));
     return lines;
 }
 
@@ -38,6 +42,11 @@ std::optional<SettingTableLine> readSettingTableLine(std::string_view line) {
     result.serial = feeinput::StrToIntDef(feeinput::Trim(fields[1]), 0);
     if (fields.size() > 2) result.attachments = feeinput::Trim(fields[2]);
     return result;
+}
+
+bool keepsInSettingTable(std::string_view text) {
+    return feeinput::isValidUtf8(text) && text.find_first_of("\r\n") == std::string_view::npos &&
+           (text.empty() || static_cast<unsigned char>(text.back()) > ' ');
 }
 
 }  // namespace tessaro::tables

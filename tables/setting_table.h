@@ -2,12 +2,17 @@
 //
 // Line 1 is the fee declaration file's path as the window's path box holds it (an empty
 // line when the box is empty); every further line is one case: category, serial number
-// and attachment text, separated by commas, written raw (no quoting, no escaping). The
-// file is written as every text file is: code page 950, CR LF after each line.
+// and attachment text, separated by commas. A value is written raw unless it holds a comma
+// or begins with a double quote; then it is written in double quotes, each quote inside
+// doubled, as the reader's field splitting takes it back. A table of ordinary values is
+// therefore plain text with no quoting at all. The file is code page 950 with CR LF after
+// each line, or UTF-8 after a byte-order mark when code page 950 cannot hold every character
+// exactly (feeinput::SaveToFileLossless).
 //
 // Reading takes every line that splits into at least two fields as a case line, the first
-// one included, so a table written by hand may leave the path line out. An attachment text
-// that holds a comma comes back only up to it.
+// one included, so a table written by hand may leave the path line out. Fields after the
+// third are ignored: an unquoted attachment text that holds a comma comes back only up to
+// it, as it always did.
 #pragma once
 
 #include "feeinput/text_file.h"
@@ -45,5 +50,9 @@ struct SettingTableLine {
 
 // The case line `line` holds; nothing for a line of fewer than two fields.
 std::optional<SettingTableLine> readSettingTableLine(std::string_view line);
+
+// True when a setting table takes `text`, as part of a value, back unchanged: valid UTF-8
+// without a line break, ending in no blank or control character (values are read trimmed).
+bool keepsInSettingTable(std::string_view text);
 
 }  // namespace tessaro::tables

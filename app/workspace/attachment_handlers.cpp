@@ -5,6 +5,7 @@
 #include "app/workspace/workspace.h"
 #include "app/workspace/workspace_texts.h"
 #include "platform/path_text.h"
+#include "tables/setting_table.h"
 
 #include <filesystem>
 
@@ -14,6 +15,22 @@ namespace {
 template <typename Items>
 std::string itemText(const Items& items, std::optional<std::size_t> item) {
     return item && *item < std::size(items) ? std::string(items[*item]) : std::string();
+}
+
+// Why a chosen file cannot go into the attachment text, if it cannot: it is refused rather
+// than cut at the next save or import.
+std::optional<std::string> refusalOf(const std::string& path) {
+    if (holdsAttachmentMarker(path)) return pathHoldsMarkerText(path);
+    if (!tables::keepsInSettingTable(path)) return pathNotOneLineText(path);
+    return std::nullopt;
+}
+
+// The folder of `file`, ending with the separator: where the next file dialog opens.
+std::string folderOf(const std::filesystem::path& file) {
+    std::string folder = platform::utf8FromPath(file.parent_path());
+    if (folder.empty() || folder.back() != std::filesystem::path::preferred_separator)
+        folder += std::filesystem::path::preferred_separator;
+    return folder;
 }
 
 }  // namespace
@@ -82,16 +99,18 @@ void Workspace::getAttfile(AttachmentRowId sender) {
     // Found again by its id: the row is the button's own, wherever it stands now.
     AttachmentRow* target = attachmentRow(sender);
     if (target == nullptr) return;
+    std::optional<std::string> refusal;
     if (chosen) {
         const std::filesystem::path file = platform::pathFromUtf8(fullPath(*chosen));
-        target->file = platform::utf8FromPath(file);
-        values_.getfilePath = platform::utf8FromPath(file.parent_path());
-        if (values_.getfilePath.empty() || values_.getfilePath.back() != std::filesystem::path::preferred_separator)
-            values_.getfilePath += std::filesystem::path::preferred_separator;
+        const std::string path = platform::utf8FromPath(file);
+        values_.getfilePath = folderOf(file);
+        refusal = refusalOf(path);
+        if (!refusal) target->file = path;  // a refused file leaves the row as it was
     } else {
         target->file.clear();
     }
     setAttToAudit();
+    if (refusal) port_.showMessage(*refusal);
 }
 
 AttachmentRowId Workspace::attachmentRowDrawn(std::size_t index) {

@@ -1,7 +1,5 @@
 #include "app/workspace/attachment_text.h"
 
-#include "feeinput/text_fields.h"
-
 #include <algorithm>
 #include <cstddef>
 
@@ -21,13 +19,39 @@ std::size_t firstCharLength(std::string_view text) {
     return std::min(length, text.size());
 }
 
-// The entries of one group's text: pieces split at "(" whose second character is ")".
+// True when an entry begins at `pos`: "(" + a class letter A to D + ")". Only these letters
+// are ever written, so "(1)" in "scan (1).pdf" stays part of its path.
+bool isEntryMarker(std::string_view group, std::size_t pos) {
+    return pos + 3 <= group.size() && group[pos] == '(' && group[pos + 1] >= 'A' && group[pos + 1] <= 'D' &&
+           group[pos + 2] == ')';
+}
+
+std::size_t nextEntryMarker(std::string_view group, std::size_t from) {
+    for (std::size_t pos = group.find('(', from); pos != npos; pos = group.find('(', pos + 1))
+        if (isEntryMarker(group, pos)) return pos;
+    return group.size();
+}
+
+// The text before a group's first marker: an entry when it opens with a class of any letter,
+// "(x)" or "x)" (hand-written forms; no path can stand before them); otherwise nothing.
+void appendLeadingEntry(std::string_view kind, std::string_view text, std::vector<AttachmentEntry>& entries) {
+    if (!text.empty() && text.front() == '(') text.remove_prefix(1);
+    const std::size_t letter = firstCharLength(text);
+    if (letter == 0 || text.size() <= letter || text[letter] != ')') return;
+    entries.push_back({std::string(kind), charToContent(text.substr(0, letter)), std::string(text.substr(letter + 1))});
+}
+
+// The entries of one group's text: each marker begins an entry whose path runs to the next
+// marker or the group's end.
 void appendGroupEntries(std::string_view kind, std::string_view group, std::vector<AttachmentEntry>& entries) {
-    for (const std::string& piece : feeinput::SetDelimitedText(group, '(')) {
-        const std::size_t letter = firstCharLength(piece);
-        if (letter == 0 || piece.size() <= letter || piece[letter] != ')') continue;
-        entries.push_back({std::string(kind), charToContent(std::string_view(piece).substr(0, letter)),
-                           piece.substr(letter + 1)});
+    std::size_t marker = nextEntryMarker(group, 0);
+    appendLeadingEntry(kind, group.substr(0, marker), entries);
+    while (marker < group.size()) {
+        const std::size_t path = marker + 3;
+        const std::size_t next = nextEntryMarker(group, path);
+        entries.push_back({std::string(kind), charToContent(group.substr(marker + 1, 1)),
+                           std::string(group.substr(path, next - path))});
+        marker = next;
     }
 }
 
@@ -62,6 +86,12 @@ std::vector<AttachmentEntry> parseAttachmentText(std::string_view text) {
         appendGroupEntries(kAttachmentKinds[k], text.substr(begin, end - begin), entries);
     }
     return entries;
+}
+
+bool holdsAttachmentMarker(std::string_view path) {
+    return nextEntryMarker(path, 0) < path.size() ||
+           std::any_of(kAttachmentKinds.begin(), kAttachmentKinds.end(),
+                       [&](std::string_view kind) { return path.find(tagOf(kind)) != npos; });
 }
 
 std::string buildAttachmentText(const std::vector<AttachmentEntry>& entries) {

@@ -30,7 +30,8 @@ void Workspace::CsaveSettingClick() {
     rows.reserve(cases_.size());
     for (std::size_t i = 0; i < cases_.size(); ++i)
         rows.push_back({caseCategory(i), caseSerialText(i), cases_[i].cells[kAttachmentCell]});
-    feeinput::SaveToFile(tables::settingTableLines(panel_.CXMLfile, rows), *chosen);
+    // A name Big5 cannot hold makes the table UTF-8 rather than a "?" in its place.
+    feeinput::SaveToFileLossless(tables::settingTableLines(panel_.CXMLfile, rows), *chosen);
 }
 
 }  // namespace tessaro::workspace

@@ -114,6 +114,19 @@ TEST_F(TextFileTest, SavesCrLfBig5WithoutMark) {
     EXPECT_THAT(LoadFromFile(path), ElementsAre(kName, "?", ""));
 }
 
+// The lossless save writes Big5 whenever Big5 holds every character exactly, and UTF-8 with
+// its mark otherwise (a character beyond the BMP, one only a best fit maps), read back whole.
+TEST_F(TextFileTest, LosslessSaveFallsBackToUtf8) {
+    const auto path = dir / "out.txt";
+    SaveToFileLossless({kName, "x"}, path);
+    EXPECT_EQ(readBytes(path), kNameBig5 + "\r\nx\r\n");
+    for (const char* line : {"𠀋", "😀", "한"}) {
+        SaveToFileLossless({kName, line}, path);
+        EXPECT_EQ(readBytes(path), "\xEF\xBB\xBF" + kName + "\r\n" + line + "\r\n");
+        EXPECT_THAT(LoadFromFile(path), ElementsAre(kName, line));
+    }
+}
+
 TEST_F(TextFileTest, SaveIntoMissingFolderFails) {
     const auto path = dir / "missing" / "out.txt";
     EXPECT_THAT(errorOf([&] { SaveToFile({"x"}, path); }), HasSubstr("Cannot create file \"" + path.string() + "\". "));

@@ -15,11 +15,18 @@ TEST(SettingTable, SavedBytesAreBig5WithCrLfAfterEveryLine) {
         {"04", "0123", "<ATT>(A)D:\\中.pdf"},  // the serial as typed; raw text, no quoting
         {"", "", ""},                         // every row is written, empty values too
         {"A1", " 7", ""},
+        {"04", "1,2", "<ATT>(A)D:\\a,b \"c\".pdf"},  // a comma: quoted, quotes doubled
+        {"04", "\"5", "<ATT>(A)D:\\\"q\".pdf"},      // a quote opening a value: quoted
     };
     feeinput::SaveToFile(settingTableLines("D:\\fee.xml", rows), file);
     // "中" is A4 A4 in Big5.
-    EXPECT_EQ(testing::readBytes(file),
-              "D:\\fee.xml\r\n04,0123,<ATT>(A)D:\\\xA4\xA4.pdf\r\n,,\r\nA1, 7,\r\n");
+    EXPECT_EQ(testing::readBytes(file), "D:\\fee.xml\r\n04,0123,<ATT>(A)D:\\\xA4\xA4.pdf\r\n,,\r\nA1, 7,\r\n"
+                                        "04,\"1,2\",\"<ATT>(A)D:\\a,b \"\"c\"\".pdf\"\r\n"
+                                        "04,\"\"\"5\",<ATT>(A)D:\\\"q\".pdf\r\n");
+    // Quoted values read back whole.
+    const auto lines = feeinput::LoadFromFile(file);
+    EXPECT_EQ(readSettingTableLine(lines[4])->attachments, rows[3].attachments);
+    EXPECT_EQ(readSettingTableLine(lines[5])->attachments, rows[4].attachments);
 
     // An empty list and an empty path box: one empty line.
     feeinput::SaveToFile(settingTableLines("", {}), file);

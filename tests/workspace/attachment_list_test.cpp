@@ -84,6 +84,32 @@ TEST_F(AttachmentListTest, ChoosingAFileRebuildsTheAttachmentText) {
     EXPECT_EQ(attachmentsOf(c), "<ATT>(A)" + file.string() + "<EMR>(A)e.xml");
 }
 
+// A file whose path would not come back whole from the attachment text or a setting table
+// is refused with a message naming it; its row keeps the file it had.
+TEST_F(AttachmentListTest, FilesThatCannotBeCarriedWholeAreRefused) {
+    const std::string marker = "病歷檔案的路徑不可含有(A)、(B)、(C)、(D)、<DCF>、<ATT>或<EMR>,請更改名稱後再選";
+    const std::string notOneLine = "病歷檔案的路徑不可含有換行或無法辨識的字元,也不可以空白結尾,請更改名稱後再選";
+    const struct {
+        std::string name, message;
+    } refused[] = {
+        {"scan (A).pdf", marker}, {"(D)/x.pdf", marker}, {"a<EMR>b.xml", marker}, {"<DCF>", marker},
+#ifndef _WIN32  // names Windows does not allow
+        {"a\nb.pdf", notOneLine}, {"a\rb.pdf", notOneLine}, {"a.pdf ", notOneLine}, {"a.pdf\t", notOneLine},
+        {"\xFF.pdf", notOneLine},
+#endif
+    };
+    const CaseRowId c = showCase("<ATT>(A)a.pdf");
+    for (const auto& file : refused) {
+        port.messages.clear();
+        port.openAnswers.push_back(dir / file.name);
+        ws.getAttfile(drawn(0));
+        EXPECT_THAT(port.messages, ElementsAre("無法使用檔案:" + fullPath(dir / file.name) + "\r\n" + file.message))
+            << file.name;
+        EXPECT_EQ(ws.attachments()[0].file, "a.pdf");
+        EXPECT_EQ(attachmentsOf(c), "<ATT>(A)a.pdf");
+    }
+}
+
 TEST_F(AttachmentListTest, DeletionsReachTheCaseAtTheNextDialog) {
     const CaseRowId c = showCase("<ATT>(A)a.pdf(B)b.pdf(C)c.pdf");
     const AttachmentRowId a = drawn(0);

@@ -38,9 +38,6 @@ TEST(AttachmentText, TextOutsideTheGrammar) {
     EXPECT_THAT(parseAttachmentText("(A)D:\\x.pdf"), IsEmpty());
     EXPECT_THAT(parseAttachmentText("<att>(A)D:\\x.pdf<Emr>(B)y.xml"), IsEmpty());  // lower-case tags
 
-    // A path with "(" is split; "1)" reads as class letter 1.
-    EXPECT_THAT(parseAttachmentText("<ATT>(A)D:\\scan (1).pdf"),
-                ElementsAre(AttachmentEntry{"ATT", kA, "D:\\scan "}, AttachmentEntry{"ATT", kA, ".pdf"}));
     // A second tag of the group's own kind stays in the text.
     EXPECT_THAT(parseAttachmentText("<ATT>(A)a.pdf<ATT>(B)b.pdf"),
                 ElementsAre(AttachmentEntry{"ATT", kA, "a.pdf<ATT>"}, AttachmentEntry{"ATT", kB, "b.pdf"}));
@@ -53,10 +50,32 @@ TEST(AttachmentText, TextOutsideTheGrammar) {
     EXPECT_THAT(parseAttachmentText("<ATT>A)D:\\x.pdf(C)"),
                 ElementsAre(AttachmentEntry{"ATT", kA, "D:\\x.pdf"}, AttachmentEntry{"ATT", kC, ""}));
     EXPECT_THAT(parseAttachmentText("<ATT>x.pdf()(A("), IsEmpty());
-    // Class letters are characters, not bytes; anything but A to D gives class A.
-    EXPECT_THAT(parseAttachmentText("<DCF>(b)x(Z)y(中)z"),
-                ElementsAre(AttachmentEntry{"DCF", kA, "x"}, AttachmentEntry{"DCF", kA, "y"},
-                            AttachmentEntry{"DCF", kA, "z"}));
+    // At a group's start, class letters are characters, not bytes; anything but A to D gives
+    // class A.
+    EXPECT_THAT(parseAttachmentText("<DCF>(b)x<ATT>(Z)y<EMR>(中)z"),
+                ElementsAre(AttachmentEntry{"DCF", kA, "x"}, AttachmentEntry{"ATT", kA, "y"},
+                            AttachmentEntry{"EMR", kA, "z"}));
+}
+
+// A path runs to the next "(" + A to D + ")": every other parenthesis, comma, quote, blank,
+// "<" and ">" is part of it, and a path holding a marker is one the window refuses.
+TEST(AttachmentText, PathsRunToTheNextEntry) {
+    const struct {
+        std::string text;
+        std::vector<AttachmentEntry> entries;
+    } cases[] = {
+        {"<ATT>(A)D:\\scan (1).pdf", {{"ATT", kA, "D:\\scan (1).pdf"}}},
+        {"<ATT>(B)x(b)(Z)(AB)( A)(1).pdf(C)y", {{"ATT", kB, "x(b)(Z)(AB)( A)(1).pdf"}, {"ATT", kC, "y"}}},
+        {"<ATT>(A)a(((B)b((C))", {{"ATT", kA, "a(("}, {"ATT", kB, "b("}, {"ATT", kC, ")"}}},
+        {"<EMR>(D)\"q\", <x> >,.xml<ATT", {{"EMR", kD, "\"q\", <x> >,.xml<ATT"}}},
+        {"<DCF>(A)(D)", {{"DCF", kA, ""}, {"DCF", kD, ""}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(parseAttachmentText(c.text), c.entries) << c.text;
+
+    for (const char* path : {"x (A).pdf", "(D)", "a<ATT>b", "<EMR>", "<DCF>"})
+        EXPECT_TRUE(holdsAttachmentMarker(path)) << path;
+    for (const char* path : {"scan (1).pdf", "(a)(AB)(A", "<ATT", "<att>", "A)"})
+        EXPECT_FALSE(holdsAttachmentMarker(path)) << path;
 }
 
 TEST(AttachmentText, RebuildOrderAndOmissions) {

@@ -7,6 +7,7 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <random>
 
 namespace tessaro::workspace {
@@ -104,6 +105,55 @@ TEST_F(SettingTableTest, SaveThenImportRoundTrips) {
                 ElementsAre("04|04|123|123|王小明|A123456789|1130501|<DCF>(B)D:\\c\\DICOMDIR<ATT>(A)D:\\一.pdf(C)D:\\二.pdf"
                             "<EMR>(D)d:\\e.XML|",
                             "A1|A1|7|7|陳許功|B223456789|1130502||", "04|04|8|8|林|C3|1130503|<ATT>(B)D:\\x.pdf|"));
+    EXPECT_THAT(port.messages, ElementsAre("匯入完成"));
+}
+
+// Files chosen in the attachment list come back from a saved table exactly as chosen, whatever
+// their names hold: a second download's "(1)", commas, quotes, blanks, "<" and ">", and
+// characters Big5 cannot hold (the table is then written as UTF-8 with a byte-order mark).
+TEST_F(SettingTableTest, ChosenFilesComeBackWholeFromASavedTable) {
+    struct Chosen {
+        std::size_t caseRow, kind;
+        std::string name;
+    };
+    const std::vector<Chosen> chosen = {
+        {0, 1, "下載 (2)/scan (1).pdf"}, {0, 1, "a,b,,c.pdf"}, {0, 1, "(1)(A.pdf"},
+        {0, 0, "x) (b) (Z)/DICOMDIR"},   {0, 2, "\"q\",\"r\".xml"},
+        {1, 1, "<a> >b<ATT.pdf"},        {1, 1, " lead ,\"x\".pdf"}, {1, 1, "(C"},
+        {2, 1, "表 (3),😀.pdf"},         {2, 2, "𠀋(D.xml"},
+    };
+    ws.panel().CXMLfile = declaration;
+    addCase("04", "123");
+    addCase("A1", "7");
+    addCase("04", "8");
+    std::vector<std::vector<std::string>> expected(3);
+    for (const Chosen& file : chosen) {
+        ws.cases().select(file.caseRow);
+        ws.CauditListClick();
+        ws.CattAddClick();
+        const AttachmentRowId row = ws.attachmentRowDrawn(ws.attachments().size() - 1);
+        ws.chooseKind(row, file.kind);
+        ws.sTypeChange(row);
+        port.openAnswers.push_back(dir / file.name);
+        ws.getAttfile(row);
+        expected[file.caseRow].push_back(fullPath(dir / file.name));
+    }
+    const auto target = dir / "names.txt";
+    port.saveAnswers.push_back(target);
+    ASSERT_TRUE(runHandler(port, [&] { ws.CsaveSettingClick(); }));
+    EXPECT_EQ(testing::readBytes(target).substr(0, 3), "\xEF\xBB\xBF");
+
+    ASSERT_TRUE(importFile(target));
+    ASSERT_EQ(ws.cases().size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        ws.cases().select(i);
+        ws.CauditListClick();
+        std::vector<std::string> files;
+        for (std::size_t a = 0; a < ws.attachments().size(); ++a) files.push_back(ws.attachments()[a].file);
+        std::sort(files.begin(), files.end());  // the list gives DCF, ATT, EMR in turn
+        std::sort(expected[i].begin(), expected[i].end());
+        EXPECT_EQ(files, expected[i]) << "case " << i;
+    }
     EXPECT_THAT(port.messages, ElementsAre("匯入完成"));
 }
 
