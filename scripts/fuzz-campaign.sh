@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# A long fuzz campaign in the background: one process at the lowest priority, rotating
+# through the targets of the sanitizer build, each resuming from the corpus it has grown.
+#
+#   scripts/fuzz-campaign.sh [SLICE_SECONDS] [TARGET...]
+#
+# Each target runs SLICE_SECONDS (default 300) at a time, one after the other, round after
+# round, until the campaign is stopped (kill it; a slice cut short still counts up to its
+# last report). Corpora live in build/fuzz-campaign/<target>/corpus and persist between
+# rounds and campaigns; findings are saved there as crash-*, leak-*, timeout-*, oom-*.
+# Every slice appends one line to build/fuzz-campaign/slices.tsv:
+#   target  seconds  executions  edges  corpus-files  findings
+# scripts/fuzz-campaign-table.sh adds the lines up per target.
+# Build first: cmake --preset sanitize && cmake --build --preset sanitize
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+slice=300
+if [[ "${1:-}" =~ ^[0-9]+$ ]]; then slice=$1; shift; fi
+targets=("$@")
+if [ "${#targets[@]}" -eq 0 ]; then
+  for source in fuzz/*_fuzz.cpp; do
+    name=$(basename "$source" .cpp)
+    targets+=("${name%_fuzz}")
+  done
+fi
+
+bin=build/sanitize/fuzz
+home=build/fuzz-campaign
+mkdir -p "$home"
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
+
+run_slice() {
+  local target=$1 work="$home/$1"
+  mkdir -p "$work/corpus"
+  local inputs=("fuzz/corpus/$target")
+  [ -d "tests/data/fuzz/$target" ] && inputs+=("tests/data/fuzz/$target")
+  local start=$SECONDS
+  nice -n 19 "$bin/${target}_fuzz" -max_total_time="$slice" -timeout=30 -rss_limit_mb=3072 \
+    -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "${inputs[@]}" >"$work/log" 2>&1
+  local took=$((SECONDS - start))
+  local execs edges files findings
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -1)
+  [ -z "$execs" ] && execs=$(grep -o '^#[0-9]*' "$work/log" | tail -1 | tr -d '#')
+  edges=$(grep -o 'cov: [0-9]*' "$work/log" | tail -1 | cut -d' ' -f2)
+  files=$(find "$work/corpus" -type f | wc -l)
+  findings=$(find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
+  printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$target" "$took" "${execs:-0}" "${edges:-0}" "$files" "$findings" >>"$home/slices.tsv"
+}
+
+while true; do
+  for target in "${targets[@]}"; do run_slice "$target"; done
+done
