@@ -87,6 +87,18 @@ SidePanel::SidePanel(workspace::Workspace& workspace, QWidget* parent)
     CattList.setPalette(white);
 
     placeControls();
+    underTheControls();
+}
+
+// The captions and the help text only show text, and in the window's fonts their boxes reach
+// over the controls around them ("費用申報XML檔" over the lower part of "指定檔案", the help text
+// over the bottom of "申報類別"). They lie beneath every control and let the mouse through, so
+// a control is drawn whole and takes a click anywhere on its face.
+void SidePanel::underTheControls() {
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->lower();
+    }
 }
 
 // Places, relative to the panel, in pixels at 96 dots per inch.

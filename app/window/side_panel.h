@@ -49,7 +49,7 @@ public:
     LabelledEdit CINSUupdate;
     QLabel Label4;
     QComboBox CINSUtype;
-    QLabel Label5;  // before the production button, which lies over its lower edge
+    QLabel Label5;
     QPushButton CmakeAudit;
     QLabel Label2;
     SequenceSpinBox CtodayNo;
@@ -60,6 +60,7 @@ protected:
 private:
     void placeControls();
     void placeHelpText();
+    void underTheControls();
 };
 
 }  // namespace tessaro::window
