@@ -19,9 +19,11 @@ void Workspace::CaddClick() {
 }
 
 void Workspace::CdelClick() {
-    // No question and no message; the attachment list keeps showing the removed case until
-    // the next click in the case list, but nothing will be written back into it.
-    if (const auto selected = cases_.selected()) cases_.remove(*selected);
+    // No question and no message.
+    const auto selected = cases_.selected();
+    if (!selected) return;
+    cases_.remove(*selected);
+    dropAttachmentsOfGoneCase();
 }
 
 void Workspace::CauditListClick() {
@@ -41,7 +43,18 @@ char16_t Workspace::SNnoKeyPress(CaseRowId sender, char16_t key) {
     return key;
 }
 
-void Workspace::clearAuditlist() { cases_.clear(); }
+void Workspace::clearAuditlist() {
+    cases_.clear();
+    dropAttachmentsOfGoneCase();
+}
+
+// The attachment list goes with its case: no row of it stays editable to take a file that
+// could go into no case.
+void Workspace::dropAttachmentsOfGoneCase() {
+    if (attachmentSource_ && cases_.indexOf(*attachmentSource_)) return;
+    clearAttlist();
+    attachmentSource_.reset();
+}
 
 std::string Workspace::caseCategory(std::size_t index) const {
     const CaseRow& row = cases_[index];

@@ -68,6 +68,7 @@ public:
     void D1Change(CaseRowId sender);
     // Enter (13) looks the case up; every key is given back unchanged for the editor.
     char16_t SNnoKeyPress(CaseRowId sender, char16_t key);
+    // Empties the case list, and the attachment list with it.
     void clearAuditlist();
 
     // A case's category and serial text: its editors' values, or for a row that has no
@@ -125,6 +126,7 @@ public:
 private:
     class RunRows;
 
+    void dropAttachmentsOfGoneCase();
     CaseRecord* caseRecord(CaseRowId id);
     AttachmentRow* attachmentRow(AttachmentRowId id);
 
