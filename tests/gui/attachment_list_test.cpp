@@ -29,7 +29,7 @@ class AttachmentListTest : public QObject {
         for (int row = 0; row < static_cast<int>(f->workspace().attachments().size()); ++row) {
             const auto editors = list().editorsOf(f->workspace().attachments()[static_cast<std::size_t>(row)].id.value);
             if (row < first || (last >= 0 && row > last)) {
-                for (const QPointer<QWidget>& editor : editors) QVERIFY(!editor || !editor->isVisible());
+                for (QWidget* editor : editors) QVERIFY(!editor->isVisible());
                 continue;
             }
             QCOMPARE(editors.size(), 3u);
