@@ -3,6 +3,7 @@
 #include "app/workspace/item_match.h"
 #include "app/workspace/workspace.h"
 #include "app/workspace/workspace_texts.h"
+#include "feeinput/text_fields.h"
 
 namespace tessaro::workspace {
 
@@ -66,6 +67,19 @@ std::string Workspace::caseCategory(std::size_t index) const {
 std::string Workspace::caseSerialText(std::size_t index) const {
     const CaseRow& row = cases_[index];
     return row.record ? row.record->serial : row.cells[kSerialCell];
+}
+
+CaseKey Workspace::caseKey(std::size_t index) const {
+    return {feeinput::Trim(caseCategory(index)), feeinput::StrToIntDef(caseSerialText(index), 0)};
+}
+
+// The row's record files and note go, and so does the attachment list's copy of them when it
+// shows this case: a file chosen there would bring the others back into the case.
+void Workspace::forgetRecordFiles(std::size_t index) {
+    CaseRow& row = cases_[index];
+    row.cells[kAttachmentCell].clear();
+    row.cells[kNoteCell].clear();
+    if (attachmentSource_ == row.id) showAttList({}, row.id);
 }
 
 CaseRowId Workspace::caseRowDrawn(std::size_t index) {

@@ -159,7 +159,8 @@ std::vector<std::string> categoriesOf(const feeinput::LineList& lines) {
 
 // Appends the case's row and creates its editors at once: the category that equals the
 // case's (letter case ignored) selected, the serial number in plain decimal. Setting them
-// starts no lookup. Gives the row's index.
+// starts no lookup. The row holds that case with the record files of its line. Gives the
+// row's index.
 std::size_t addImportedRow(Workspace& ws, const tables::ImportedCase& imported) {
     const std::string serial = std::to_string(imported.serial);
     CaseRow row;
@@ -169,6 +170,7 @@ std::size_t addImportedRow(Workspace& ws, const tables::ImportedCase& imported) 
     ws.cases().append(std::move(row));
     const std::size_t index = ws.cases().size() - 1;
     ws.typeSerial(ws.caseRowDrawn(index), serial);
+    ws.cases()[index].held.key = ws.caseKey(index);
     return index;
 }
 
@@ -245,6 +247,7 @@ private:
         target.cells[kNameCell] = name;
         target.cells[kIdCell] = idNumber;
         target.cells[kVisitDateCell] = visitDate;
+        target.held.idNumber = idNumber;
     }
 
     Workspace& ws_;

@@ -75,6 +75,8 @@ public:
     // record yet, its caption and serial cell (the values its editors would start with).
     std::string caseCategory(std::size_t index) const;
     std::string caseSerialText(std::size_t index) const;
+    // The case a lookup of the row would look for.
+    CaseKey caseKey(std::size_t index) const;
 
     // The view draws a case row: creates its record the first time, with the category that
     // equals the caption (letter case ignored) selected and an empty serial. The import
@@ -127,6 +129,7 @@ private:
     class RunRows;
 
     void dropAttachmentsOfGoneCase();
+    void forgetRecordFiles(std::size_t index);
     CaseRecord* caseRecord(CaseRowId id);
     AttachmentRow* attachmentRow(AttachmentRowId id);
 

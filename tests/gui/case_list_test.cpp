@@ -265,6 +265,38 @@ private slots:
         QCOMPARE(f->dialogs.messages[1], QStringLiteral("案件分類04或流水號999找不到"));
     }
 
+    // Tabbing through a serial box looks the case up again and keeps its record files and
+    // note; a changed serial empties them, in the row and in the attachment list.
+    void tabbingThroughASerialBoxKeepsTheRecordFiles() {
+        f->openDeclaration({{"04", "123", "A123456789", "1130905", "陳小明"}, {"04", "124", "B1", "1130906", "王"}});
+        f->addCases(1);
+        f->driver().typeSerial(0, QStringLiteral("123"), false);
+        WindowDriver::choose(*f->driver().categoryEditor(0), QStringLiteral("04"));
+        f->workspace().cases()[0].cells[workspace::kAttachmentCell] = "<ATT>(A)/a.pdf";
+        f->workspace().cases()[0].cells[workspace::kNoteCell] = "已製";
+        f->driver().clickCase(0);
+        QLineEdit& serial = *f->driver().serialEditor(0);
+        const auto tabThrough = [&](const QString& typed) {
+            serial.setFocus(Qt::TabFocusReason);
+            if (!typed.isEmpty()) {
+                serial.selectAll();
+                QTest::keyClicks(&serial, typed);
+            }
+            QTest::keyClick(&serial, Qt::Key_Tab);
+        };
+        tabThrough({});
+        QCOMPARE(f->cell(0, workspace::kAttachmentCell), "<ATT>(A)/a.pdf");
+        QCOMPARE(f->cell(0, workspace::kNoteCell), "已製");
+        QCOMPARE(f->cell(0, kNameCell), "陳小明");
+        QCOMPARE(f->panel().CattList.model()->rowCount(), 1);
+        tabThrough(QStringLiteral("124"));
+        QCOMPARE(f->cell(0, workspace::kAttachmentCell), "");
+        QCOMPARE(f->cell(0, workspace::kNoteCell), "");
+        QCOMPARE(f->cell(0, kNameCell), "王");
+        QCOMPARE(f->panel().CattList.model()->rowCount(), 0);
+        QVERIFY(f->dialogs.messages.isEmpty());
+    }
+
     void theAttachmentListFollowsTheSelectionByMouseAndKeyboard() {
         f->openDeclaration({});
         f->addCases(3);

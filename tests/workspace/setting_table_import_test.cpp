@@ -105,6 +105,10 @@ TEST_F(SettingTableTest, SaveThenImportRoundTrips) {
                             "<EMR>(D)d:\\e.XML|",
                             "A1|A1|7|7|陳許功|B223456789|1130502||", "04|04|8|8|林|C3|1130503|<ATT>(B)D:\\x.pdf|"));
     EXPECT_THAT(port.messages, ElementsAre("匯入完成"));
+    // An imported row holds its case: looked up again (its serial box entered and left), it
+    // keeps its record files.
+    ws.D1Change(ws.cases()[2].id);
+    EXPECT_EQ(ws.cases()[2].cells[kAttachmentCell], "<ATT>(B)D:\\x.pdf");
 }
 
 // ---- Importing -----------------------------------------------------------------------------
