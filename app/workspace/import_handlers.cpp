@@ -204,12 +204,12 @@ public:
         }
 
         tables::ImportRules rules(format_, ws_.values().D1strings);
-        for (std::size_t i = 0; i < lines_.size(); ++i) {
-            const std::size_t lineNumber = i + 1;
-            port_.showProgress({lineNumber, lines_.size(), {}});
-            // The path line of a table we saved is no case line, even with a comma in it.
-            if (settingTable && lineNumber == 1 && firstLineIsPath) continue;
-            apply(lineNumber, rules.judge(lineNumber, lines_[i]), index ? &*index : nullptr);
+        // The path line of a table we saved is no case line, even with a comma in it, and the
+        // progress does not count it among the cases.
+        const std::size_t first = settingTable && firstLineIsPath ? 1 : 0;
+        for (std::size_t i = first; i < lines_.size(); ++i) {
+            port_.showProgress({i + 1 - first, lines_.size() - first, {}});
+            apply(i + 1, rules.judge(i + 1, lines_[i]), index ? &*index : nullptr);
         }
         panel.CINSUtype = tables::declarationTypeItem(rules.declarationType());
         port_.showMessage(std::string(tables::kImportDoneText));
