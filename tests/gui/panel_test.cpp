@@ -175,15 +175,16 @@ private slots:
         QCOMPARE(p.mapTo(&f->window(), QPoint(0, 0)).x(), 1071 - 403);
     }
 
+    // Each filter is a caption with the patterns as written, then the patterns matched.
     void dialogFiltersOfferBothLetterCases() {
-        QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", false), QStringList{QStringLiteral("費用申報檔(*.XML)")});
+        QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", false), QStringList{QStringLiteral("費用申報檔(*.XML) (*.XML)")});
         QCOMPARE(window::qtNameFilters("設定表或健保署抽審檔(txt;csv;zip)|*.txt;*.csv;*.zip", false),
-                 QStringList{QStringLiteral("設定表或健保署抽審檔(txt;csv;zip) (*.txt *.csv *.zip)")});
+                 QStringList{QStringLiteral("設定表或健保署抽審檔(txt;csv;zip) (*.txt *.csv *.zip) (*.txt *.csv *.zip)")});
         QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", true),
                  QStringList{QStringLiteral("費用申報檔(*.XML) (*.[xX][mM][lL])")});
         QCOMPARE(window::qtNameFilters("DICOM檔(DICOMDIR)|DICOMDIR.*", true),
-                 QStringList{QStringLiteral("DICOM檔(DICOMDIR) ([dD][iI][cC][oO][mM][dD][iI][rR].* [dD][iI][cC][oO][mM][dD][iI][rR])")});
-        QCOMPARE(window::qtNameFilters("附加檔|*.*", true), QStringList{QStringLiteral("附加檔 (*)")});
+                 QStringList{QStringLiteral("DICOM檔(DICOMDIR) (DICOMDIR.*) ([dD][iI][cC][oO][mM][dD][iI][rR].* [dD][iI][cC][oO][mM][dD][iI][rR])")});
+        QCOMPARE(window::qtNameFilters("附加檔|*.*", true), QStringList{QStringLiteral("附加檔 (*.*) (*)")});
     }
 };
 
