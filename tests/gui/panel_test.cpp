@@ -56,7 +56,11 @@ private slots:
         // Every caption and the help text fit their controls in the window's fonts.
         for (QPushButton* button : p.findChildren<QPushButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= button->width() - 4, qPrintable(button->text()));
-        QVERIFY(p.Label5.geometry().contains(QRect(p.Label5.pos(), p.Label5.sizeHint())));
+        // The help text is as wide as its lines and lies between the drop-downs above it and
+        // the sequence number below.
+        QVERIFY(p.Label5.width() >= p.Label5.sizeHint().width());
+        QVERIFY(p.Label5.geometry().top() > p.CINSUtype.geometry().bottom());
+        QVERIFY(p.Label5.geometry().bottom() < p.CtodayNo.geometry().top());
     }
 
     // No caption or help text lies on top of a control: a click anywhere on its face reaches it.
