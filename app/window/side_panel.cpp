@@ -88,10 +88,10 @@ SidePanel::SidePanel(workspace::Workspace& workspace, QWidget* parent)
     underTheControls();
 }
 
-// The captions and the help text only show text, and in the window's fonts their boxes reach
-// over the controls around them ("費用申報XML檔" over the lower part of "指定檔案", the help text
-// over the bottom of "申報類別"). They lie beneath every control and let the mouse through, so
-// a control is drawn whole and takes a click anywhere on its face.
+// The captions and the help text only show text, and in the window's fonts a caption's box
+// may reach over a control beside it ("費用申報XML檔" over the lower part of "指定檔案",
+// "申報日期" over the bottom of "費用年月"). They lie beneath every control and let the mouse
+// through, so a control is drawn whole and takes a click anywhere on its face.
 void SidePanel::underTheControls() {
     for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
