@@ -87,7 +87,7 @@ public:
     production::CaseFacts facts(std::size_t index) const override {
         return {"04", std::to_string(index + 1), "<DCF>(B)x", "A123456789"};
     }
-    std::vector<production::AttachmentFacts> showAttachments(std::size_t) override {
+    std::vector<production::AttachmentFacts> attachments(std::size_t) const override {
         return {{"DCF", 'B', in_.dicom.string()}, {"ATT", 'A', in_.pdf.string()}, {"EMR", 'A', in_.emr.string()}};
     }
     void packageMade(std::size_t, const fs::path&) override {}

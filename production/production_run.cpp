@@ -291,7 +291,7 @@ Run::CaseResult Run::produceCase(std::size_t index) {
 }
 
 Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document) {
-    const std::vector<AttachmentFacts> attachments = cases_.showAttachments(n - 1);
+    const std::vector<AttachmentFacts> attachments = cases_.attachments(n - 1);
     port_.processPendingMessages();
     int copied = 0;
     for (const AttachmentFacts& attachment : attachments) {

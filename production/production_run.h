@@ -72,8 +72,8 @@ public:
     virtual ~RunCases() = default;
     virtual std::size_t count() const = 0;
     virtual CaseFacts facts(std::size_t index) const = 0;
-    // Shows the case's attachments in the attachment list and gives its rows in list order.
-    virtual std::vector<AttachmentFacts> showAttachments(std::size_t index) = 0;
+    // The case's attachments, in the order of its attachment text (DCF, ATT, EMR).
+    virtual std::vector<AttachmentFacts> attachments(std::size_t index) const = 0;
     // The case's package is written: mark its row.
     virtual void packageMade(std::size_t index, const std::filesystem::path& package) = 0;
 };

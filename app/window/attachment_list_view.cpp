@@ -28,8 +28,12 @@ std::unique_ptr<QComboBox> chooser(QWidget* parent, const Items& items, std::opt
 }  // namespace
 
 AttachmentListView::AttachmentListView(workspace::Workspace& workspace, QWidget* parent)
-    : EditorTable(parent), workspace_(workspace), attachments_(workspace.attachments(), this) {
+    : EditorTable(parent),
+      workspace_(workspace),
+      attachments_(workspace.attachments(), this),
+      fileCells_(kFileButtonWidth - kListLeft, this) {
     setRowModel(attachments_);
+    setItemDelegateForColumn(2, &fileCells_);
     for (std::size_t column = 0; column < kAttachmentColumnWidths.size(); ++column)
         setColumnWidth(static_cast<int>(column), kAttachmentColumnWidths[column]);
     // The width the file column is given, by this list or by the user dragging its border.

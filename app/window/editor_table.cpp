@@ -131,7 +131,12 @@ void EditorTable::showSelection(std::optional<std::size_t> row) {
     selectionModel()->select(model_->index(*wanted, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void EditorTable::passWheelToList(QWidget& editor) { editor.installEventFilter(this); }
+void EditorTable::passWheelToList(QWidget& editor) {
+    // A drop-down takes the input focus from the wheel by default, before any filter sees the
+    // wheel, so it would always seem to have been clicked. Click and Tab still focus it.
+    editor.setFocusPolicy(Qt::StrongFocus);
+    editor.installEventFilter(this);
+}
 
 bool EditorTable::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel && watched->isWidgetType() && !static_cast<QWidget*>(watched)->hasFocus()) {

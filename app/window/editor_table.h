@@ -64,9 +64,10 @@ protected:
         Anchor anchor;
     };
 
-    // Lets the mouse wheel over `editor` scroll the list unless the editor has the input focus:
-    // turning the wheel over the list must not pick another item in a drop-down under the
-    // pointer (which would start a lookup), as it does not on Windows.
+    // Lets the mouse wheel over `editor` scroll the list unless the user has given the editor
+    // the input focus (by a click or Tab; the wheel itself gives none): turning the wheel over
+    // the list must not pick another item in a drop-down under the pointer (which would start a
+    // lookup), as it does not on Windows.
     void passWheelToList(QWidget& editor);
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -46,12 +46,10 @@ QStringList qtNameFilters(std::string_view filter, bool caseSensitiveNames) {
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString& description = parts[i];
-        const QString patterns = patternsOf(parts[i + 1], caseSensitiveNames).join(QLatin1Char(' '));
-        // A description that already ends with its pattern in parentheses is taken as it is.
-        if (description.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
-            filters << description;
-        else
-            filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        const QString written = QLatin1Char('(') + patternsOf(parts[i + 1], false).join(QLatin1Char(' ')) + QLatin1Char(')');
+        const QString caption = description.endsWith(written) ? description : description + QLatin1Char(' ') + written;
+        filters << caption + QStringLiteral(" (") + patternsOf(parts[i + 1], caseSensitiveNames).join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
     }
     return filters;
 }

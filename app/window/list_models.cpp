@@ -41,6 +41,12 @@ AttachmentListModel::AttachmentListModel(const workspace::AttachmentList& attach
 
 std::vector<std::uint64_t> AttachmentListModel::workspaceIds() const { return idsOf(attachments_); }
 
+QVariant AttachmentListModel::data(const QModelIndex& index, int role) const {
+    constexpr int kFileColumn = 2;
+    if (role == Qt::ToolTipRole && index.column() == kFileColumn) role = Qt::DisplayRole;
+    return RowTableModel::data(index, role);
+}
+
 std::optional<QString> AttachmentListModel::cellText(std::size_t row, std::uint64_t id, int column) const {
     if (row >= attachments_.size() || attachments_[row].id.value != id) return std::nullopt;
     const workspace::AttachmentRow& attachment = attachments_[row];

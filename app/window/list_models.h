@@ -25,6 +25,8 @@ class AttachmentListModel final : public RowTableModel {
 public:
     AttachmentListModel(const workspace::AttachmentList& attachments, QObject* parent);
     std::vector<std::uint64_t> workspaceIds() const;
+    // The file's whole path is its cell's tooltip as well: the cell may show it shortened.
+    QVariant data(const QModelIndex& index, int role) const override;
 
 protected:
     std::optional<QString> cellText(std::size_t row, std::uint64_t id, int column) const override;

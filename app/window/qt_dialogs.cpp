@@ -25,8 +25,10 @@ QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, con
 }
 
 // A file dialog set up from a request: filters (the first selected) and initial folder. An
-// empty folder leaves the dialog's own default.
+// empty folder leaves the dialog's own default. The filters show their captions only, not
+// the patterns that match both letter cases.
 void prepare(QFileDialog& dialog, const FileDialogRequest& request) {
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QStringList filters = qtNameFilters(request.filter, kCaseSensitiveNames);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());

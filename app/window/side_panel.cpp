@@ -79,14 +79,24 @@ SidePanel::SidePanel(workspace::Workspace& workspace, QWidget* parent)
     CINSUupdate.box.setReadOnly(true);
     fill(CuploadType, workspace::kUploadTypeItems);
     fill(CINSUtype, workspace::kInsuTypeItems);
-    Label5.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Label5.setTextFormat(Qt::PlainText);
 
     QPalette white = CattList.palette();
     white.setColor(QPalette::Base, Qt::white);
     CattList.setPalette(white);
 
     placeControls();
+    underTheControls();
+}
+
+// The captions and the help text only show text, and in the window's fonts a caption's box
+// may reach over a control beside it ("費用申報XML檔" over the lower part of "指定檔案",
+// "申報日期" over the bottom of "費用年月"). They lie beneath every control and let the mouse
+// through, so a control is drawn whole and takes a click anywhere on its face.
+void SidePanel::underTheControls() {
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->lower();
+    }
 }
 
 // Places, relative to the panel, in pixels at 96 dots per inch.
@@ -124,15 +134,13 @@ void SidePanel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) placeControls();
 }
 
-// The help text's box is 299 x 203 at (22, 390), the text centred vertically. A font with
-// wider letters or taller lines than the window was drawn for widens the box to the right
-// and grows it evenly up and down, so no line is cut.
+// The help text's box is 299 x 203 at (22, 390), between the drop-downs above it and the
+// sequence number below. A font with wider letters than the window was drawn for widens it to
+// the right, up to the panel's edge; taller lines are drawn closer together (HelpText).
 void SidePanel::placeHelpText() {
     const QRect place(22, 390, 299, 203);
-    const QSize needed = Label5.sizeHint();
-    const int width = std::min(std::max(place.width(), needed.width()), kWidth - 2 - place.left());
-    const int height = std::max(place.height(), needed.height());
-    Label5.setGeometry(place.left(), place.center().y() - height / 2, width, height);
+    const int width = std::min(std::max(place.width(), Label5.sizeHint().width()), kWidth - 2 - place.left());
+    Label5.setGeometry(place.left(), place.top(), width, place.height());
 }
 
 }  // namespace tessaro::window

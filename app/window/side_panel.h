@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/window/attachment_list_view.h"
+#include "app/window/help_text.h"
 #include "app/window/sequence_spin_box.h"
 
 #include <QComboBox>
@@ -49,7 +50,7 @@ public:
     LabelledEdit CINSUupdate;
     QLabel Label4;
     QComboBox CINSUtype;
-    QLabel Label5;  // before the production button, which lies over its lower edge
+    HelpText Label5;
     QPushButton CmakeAudit;
     QLabel Label2;
     SequenceSpinBox CtodayNo;
@@ -60,6 +61,7 @@ protected:
 private:
     void placeControls();
     void placeHelpText();
+    void underTheControls();
 };
 
 }  // namespace tessaro::window

@@ -3,6 +3,7 @@
 #include "app/workspace/item_match.h"
 #include "app/workspace/workspace.h"
 #include "app/workspace/workspace_texts.h"
+#include "feeinput/text_fields.h"
 
 namespace tessaro::workspace {
 
@@ -19,9 +20,11 @@ void Workspace::CaddClick() {
 }
 
 void Workspace::CdelClick() {
-    // No question and no message; the attachment list keeps showing the removed case until
-    // the next click in the case list, but nothing will be written back into it.
-    if (const auto selected = cases_.selected()) cases_.remove(*selected);
+    // No question and no message.
+    const auto selected = cases_.selected();
+    if (!selected) return;
+    cases_.remove(*selected);
+    dropAttachmentsOfGoneCase();
 }
 
 void Workspace::CauditListClick() {
@@ -41,7 +44,18 @@ char16_t Workspace::SNnoKeyPress(CaseRowId sender, char16_t key) {
     return key;
 }
 
-void Workspace::clearAuditlist() { cases_.clear(); }
+void Workspace::clearAuditlist() {
+    cases_.clear();
+    dropAttachmentsOfGoneCase();
+}
+
+// The attachment list goes with its case: no row of it stays editable to take a file that
+// could go into no case.
+void Workspace::dropAttachmentsOfGoneCase() {
+    if (attachmentSource_ && cases_.indexOf(*attachmentSource_)) return;
+    clearAttlist();
+    attachmentSource_.reset();
+}
 
 std::string Workspace::caseCategory(std::size_t index) const {
     const CaseRow& row = cases_[index];
@@ -53,6 +67,19 @@ std::string Workspace::caseCategory(std::size_t index) const {
 std::string Workspace::caseSerialText(std::size_t index) const {
     const CaseRow& row = cases_[index];
     return row.record ? row.record->serial : row.cells[kSerialCell];
+}
+
+CaseKey Workspace::caseKey(std::size_t index) const {
+    return {feeinput::Trim(caseCategory(index)), feeinput::StrToIntDef(caseSerialText(index), 0)};
+}
+
+// The row's record files and note go, and so does the attachment list's copy of them when it
+// shows this case: a file chosen there would bring the others back into the case.
+void Workspace::forgetRecordFiles(std::size_t index) {
+    CaseRow& row = cases_[index];
+    row.cells[kAttachmentCell].clear();
+    row.cells[kNoteCell].clear();
+    if (attachmentSource_ == row.id) showAttList({}, row.id);
 }
 
 CaseRowId Workspace::caseRowDrawn(std::size_t index) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,10 +31,26 @@ struct CaseRecord {
     std::string serial;                   // the serial editor's text, as typed
 };
 
+// A case as the lookup finds it in the fee declaration: its category (trimmed) and its serial
+// number (the serial text as a number, 0 when it is none).
+struct CaseKey {
+    std::string category;
+    std::int32_t serial = 0;
+    bool operator==(const CaseKey&) const = default;
+};
+
+// The case whose record files ("病歷檔案") and note ("註記") a row holds: the key it was last
+// looked up or imported with, and the patient's ID number found for it (empty until found).
+struct HeldCase {
+    CaseKey key;
+    std::string idNumber;
+};
+
 struct CaseRow {
     RowId<CaseRowTag> id;
     std::string caption;  // the category text the row was created with
     std::array<std::string, kCaseCellCount> cells;
+    HeldCase held;
     std::optional<CaseRecord> record;
 };
 

@@ -46,23 +46,33 @@ void Workspace::CopenXMLfileClick() {
 
 void Workspace::ReadItem(std::size_t xIndex) {
     if (panel_.CXMLfile.empty() || xIndex >= cases_.size()) return;
-    // Every lookup starts afresh: the attachment text and the note go too.
-    for (std::string& cell : cases_[xIndex].cells) cell.clear();
-
-    const std::string category = feeinput::Trim(caseCategory(xIndex));
+    // Every lookup shows the patient afresh. The record files and the note stay while the row
+    // holds the same case; a changed category or serial is another case, and they go.
+    for (const CaseCell cell : {kSerialCell, kNameCell, kIdCell, kVisitDateCell}) cases_[xIndex].cells[cell].clear();
+    const CaseKey key = caseKey(xIndex);
+    if (key != cases_[xIndex].held.key) {
+        forgetRecordFiles(xIndex);
+        cases_[xIndex].held = {key, {}};
+    }
     const std::string serialText = caseSerialText(xIndex);
-    if (category.empty() || feeinput::Trim(serialText).empty()) return;
+    if (key.category.empty() || feeinput::Trim(serialText).empty()) return;
 
     // The file is read at every lookup, so a path typed into the box or a file changed on
     // disk takes effect at once. The serial is converted as typed: "123 " reads as 0.
     const auto text = feeinput::DeclarationText::readFile(panel_.CXMLfile);
-    const auto found = feeinput::lookupCase(text, category, feeinput::StrToIntDef(serialText, 0));
+    const auto found = feeinput::lookupCase(text, key.category, key.serial);
 
     CaseRow& row = cases_[xIndex];
     if (found.idNumber) row.cells[kIdCell] = *found.idNumber;
     if (found.visitDate) row.cells[kVisitDateCell] = *found.visitDate;
     if (found.name) row.cells[kNameCell] = *found.name;
-    if (!found.found()) port_.showMessage(caseNotFoundText(category, serialText));
+    if (found.idNumber) {
+        // The same numbers in another declaration may be another patient, who never gets the
+        // files gathered for this one.
+        if (!row.held.idNumber.empty() && row.held.idNumber != *found.idNumber) forgetRecordFiles(xIndex);
+        row.held.idNumber = *found.idNumber;
+    }
+    if (!found.found()) port_.showMessage(caseNotFoundText(key.category, serialText));
 }
 
 }  // namespace tessaro::workspace

@@ -159,7 +159,8 @@ std::vector<std::string> categoriesOf(const feeinput::LineList& lines) {
 
 // Appends the case's row and creates its editors at once: the category that equals the
 // case's (letter case ignored) selected, the serial number in plain decimal. Setting them
-// starts no lookup. Gives the row's index.
+// starts no lookup. The row holds that case with the record files of its line. Gives the
+// row's index.
 std::size_t addImportedRow(Workspace& ws, const tables::ImportedCase& imported) {
     const std::string serial = std::to_string(imported.serial);
     CaseRow row;
@@ -169,6 +170,7 @@ std::size_t addImportedRow(Workspace& ws, const tables::ImportedCase& imported) 
     ws.cases().append(std::move(row));
     const std::size_t index = ws.cases().size() - 1;
     ws.typeSerial(ws.caseRowDrawn(index), serial);
+    ws.cases()[index].held.key = ws.caseKey(index);
     return index;
 }
 
@@ -202,12 +204,12 @@ public:
         }
 
         tables::ImportRules rules(format_, ws_.values().D1strings);
-        for (std::size_t i = 0; i < lines_.size(); ++i) {
-            const std::size_t lineNumber = i + 1;
-            port_.showProgress({lineNumber, lines_.size(), {}});
-            // The path line of a table we saved is no case line, even with a comma in it.
-            if (settingTable && lineNumber == 1 && firstLineIsPath) continue;
-            apply(lineNumber, rules.judge(lineNumber, lines_[i]), index ? &*index : nullptr);
+        // The path line of a table we saved is no case line, even with a comma in it, and the
+        // progress does not count it among the cases.
+        const std::size_t first = settingTable && firstLineIsPath ? 1 : 0;
+        for (std::size_t i = first; i < lines_.size(); ++i) {
+            port_.showProgress({i + 1 - first, lines_.size() - first, {}});
+            apply(i + 1, rules.judge(i + 1, lines_[i]), index ? &*index : nullptr);
         }
         panel.CINSUtype = tables::declarationTypeItem(rules.declarationType());
         port_.showMessage(std::string(tables::kImportDoneText));
@@ -245,6 +247,7 @@ private:
         target.cells[kNameCell] = name;
         target.cells[kIdCell] = idNumber;
         target.cells[kVisitDateCell] = visitDate;
+        target.held.idNumber = idNumber;
     }
 
     Workspace& ws_;

@@ -1,4 +1,5 @@
 // "製作電子抽審檔": the production run over the case list, driven from the window's state.
+#include "app/workspace/attachment_text.h"
 #include "app/workspace/workspace.h"
 
 #include <utility>
@@ -26,14 +27,14 @@ public:
         return {ws_.caseCategory(index), ws_.caseSerialText(index), row.cells[kAttachmentCell], row.cells[kIdCell]};
     }
 
-    std::vector<production::AttachmentFacts> showAttachments(std::size_t index) override {
-        ws_.showAttList(ws_.cases_[index].cells[kAttachmentCell], ws_.cases_[index].id);
-        std::vector<production::AttachmentFacts> rows;
-        for (std::size_t i = 0; i < ws_.attachments_.size(); ++i) {
-            const AttachmentRow& row = ws_.attachments_[i];
-            rows.push_back({row.kind, row.contentClass.empty() ? ' ' : row.contentClass.front(), row.file});
-        }
-        return rows;
+    // Read from the case's attachment text, as the attachment list would show it; the list
+    // itself keeps showing the case the user chose, so a file added there after the run goes
+    // into that case.
+    std::vector<production::AttachmentFacts> attachments(std::size_t index) const override {
+        std::vector<production::AttachmentFacts> facts;
+        for (const AttachmentEntry& entry : parseAttachmentText(ws_.cases_[index].cells[kAttachmentCell]))
+            facts.push_back({entry.kind, entry.contentClass.empty() ? ' ' : entry.contentClass.front(), entry.file});
+        return facts;
     }
 
     void packageMade(std::size_t index, const std::filesystem::path& package) override {

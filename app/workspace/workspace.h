@@ -68,12 +68,15 @@ public:
     void D1Change(CaseRowId sender);
     // Enter (13) looks the case up; every key is given back unchanged for the editor.
     char16_t SNnoKeyPress(CaseRowId sender, char16_t key);
+    // Empties the case list, and the attachment list with it.
     void clearAuditlist();
 
     // A case's category and serial text: its editors' values, or for a row that has no
     // record yet, its caption and serial cell (the values its editors would start with).
     std::string caseCategory(std::size_t index) const;
     std::string caseSerialText(std::size_t index) const;
+    // The case a lookup of the row would look for.
+    CaseKey caseKey(std::size_t index) const;
 
     // The view draws a case row: creates its record the first time, with the category that
     // equals the caption (letter case ignored) selected and an empty serial. The import
@@ -125,6 +128,8 @@ public:
 private:
     class RunRows;
 
+    void dropAttachmentsOfGoneCase();
+    void forgetRecordFiles(std::size_t index);
     CaseRecord* caseRecord(CaseRowId id);
     AttachmentRow* attachmentRow(AttachmentRowId id);
 

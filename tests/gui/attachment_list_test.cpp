@@ -4,7 +4,10 @@
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/gui_tests.h"
 
+#include <QHelpEvent>
+#include <QPointer>
 #include <QScrollBar>
+#include <QToolTip>
 
 namespace tessaro::testing {
 namespace {
@@ -95,17 +98,20 @@ private slots:
         QCOMPARE(attachments(1), "<ATT>(A)" + chart.string() + "<EMR>(C)" + emr.string());
     }
 
+    // The list goes with its deleted case, its editors with it, so no file can be chosen for
+    // a case that is gone; the other case is left as it was.
     void aDeletedCaseReceivesNothingAndNoOtherCaseDoes() {
-        const auto chart = f->write("chart.pdf", "pdf");
         f->workspace().cases()[0].cells[kAttachmentCell] = "<ATT>(A)/old.pdf";
         f->driver().clickCase(0);
-        f->driver().click(f->panel().Cdel);  // the list still shows the deleted case
-        QCOMPARE(f->workspace().attachments().size(), 1u);
+        std::vector<QPointer<QWidget>> editors;
+        for (QWidget* editor : list().editorsOf(f->workspace().attachments()[0].id.value)) editors.emplace_back(editor);
+        QCOMPARE(editors.size(), 3u);
+        f->driver().click(f->panel().Cdel);
         QCOMPARE(f->workspace().cases().size(), 1u);
-        f->dialogs.openAnswers.push_back(chart);
-        f->driver().click(*f->driver().fileButton(0));
+        QCOMPARE(list().model()->rowCount(), 0);
+        for (const QPointer<QWidget>& editor : editors) QVERIFY(!editor || !editor->isVisible());
         QCOMPARE(attachments(0), "");
-        QCOMPARE(f->workspace().attachments()[0].file, chart.string());
+        QVERIFY(f->dialogs.openRequests.empty());
     }
 
     // Eight attachments need the vertical scroll bar; the columns give it the room, so no
@@ -148,6 +154,27 @@ private slots:
         f->settle();
         QCOMPARE(across.maximum(), 0);
         checkEditorsOverTheirCells();
+    }
+
+    // Column "檔案" shows a long path shortened in its middle, left of the file button, so the
+    // file's own name stays in sight; the whole path is the cell's tooltip.
+    void aLongPathShowsItsFileNameBesideTheButton() {
+        const std::string folder = "/home/clerk/records/2024-10/outpatient/04-000123/scans";
+        f->workspace().cases()[0].cells[kAttachmentCell] = "<ATT>(A)" + folder + "/chart-a.pdf(A)" + folder + "/chart-b.pdf";
+        f->driver().clickCase(0);
+        // The rows differ only in the file's name, which is all the two cells beside their
+        // buttons can differ in.
+        const auto seen = [&](int row) {
+            const QRect cell = list().visualRect(list().model()->index(row, 2));
+            const int button = f->driver().fileButton(static_cast<std::size_t>(row))->x();
+            return list().viewport()->grab(QRect(cell.left(), cell.top(), button - cell.left(), cell.height())).toImage();
+        };
+        QVERIFY(seen(0) != seen(1));
+
+        const QPoint middle = list().visualRect(list().model()->index(0, 2)).center() - QPoint(40, 0);
+        QHelpEvent help(QEvent::ToolTip, middle, list().viewport()->mapToGlobal(middle));
+        QApplication::sendEvent(list().viewport(), &help);
+        QCOMPARE(QToolTip::text(), QString::fromStdString(folder + "/chart-a.pdf"));
     }
 
     void editorsFollowTheirRowsAfterADeletion() {

@@ -5,7 +5,6 @@
 #include "tests/gui/gui_tests.h"
 
 #include <QScrollBar>
-#include <QWheelEvent>
 
 namespace tessaro::testing {
 namespace {
@@ -144,9 +143,7 @@ private slots:
         QComboBox* bottom = f->driver().categoryEditor(rows() - 2);
         f->panel().Cadd.setFocus(Qt::OtherFocusReason);
         const int scrolled = list().verticalScrollBar()->value();
-        QWheelEvent wheel(QPointF(5, 5), bottom->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(bottom, &wheel);
+        f->driver().turnWheel(*bottom, -1);
         QVERIFY(list().verticalScrollBar()->value() < scrolled);
         QCOMPARE(bottom->currentIndex(), -1);
         checkEditorsOverTheirRows();
@@ -199,6 +196,31 @@ private slots:
         checkEditorsOverTheirRows();
     }
 
+    // A wheel notch over a drop-down the user has not clicked picks nothing: no lookup, no
+    // message, the row keeps its texts; in the attachment list kind and class stay.
+    void theWheelOverAnEditorNotClickedChangesNothing() {
+        f->openDeclaration({{"A5", "1", "A123456789", "1130905", "陳小明"}});
+        f->addCases(1);
+        f->driver().typeSerial(0, QStringLiteral("1"), false);
+        WindowDriver::choose(*f->driver().categoryEditor(0), QStringLiteral("A5"));
+        f->workspace().cases()[0].cells[workspace::kAttachmentCell] = "<ATT>(A)/a.pdf";
+        f->driver().clickCase(0);
+        const auto cells = f->workspace().cases()[0].cells;
+        f->panel().Cadd.setFocus(Qt::OtherFocusReason);
+        for (QWidget* editor : {static_cast<QWidget*>(f->driver().categoryEditor(0)),
+                                static_cast<QWidget*>(f->driver().kindEditor(0)), static_cast<QWidget*>(f->driver().classEditor(0))})
+            f->driver().turnWheel(*editor, 1);
+        QVERIFY(f->panel().Cadd.hasFocus());
+        QCOMPARE(f->driver().categoryEditor(0)->currentText(), QStringLiteral("A5"));
+        QCOMPARE(f->workspace().caseCategory(0), "A5");
+        QVERIFY(f->workspace().cases()[0].cells == cells);
+        QCOMPARE(f->driver().kindEditor(0)->currentText(), QStringLiteral("ATT"));
+        QCOMPARE(f->driver().classEditor(0)->currentText(), QStringLiteral("A:病歷本文"));
+        QCOMPARE(f->workspace().attachments()[0].kind, "ATT");
+        QCOMPARE(f->workspace().attachments()[0].contentClass, "A:病歷本文");
+        QVERIFY(f->dialogs.messages.isEmpty());
+    }
+
     void tenThousandRowsMakeEditorsOnlyForRowsOnScreen() {
         f->openDeclaration({});
         for (int i = 0; i < 9999; ++i) f->workspace().cases().append({});
@@ -241,6 +263,38 @@ private slots:
         QVERIFY(!f->driver().serialEditor(0)->hasFocus());
         QCOMPARE(f->dialogs.messages.size(), 2);
         QCOMPARE(f->dialogs.messages[1], QStringLiteral("案件分類04或流水號999找不到"));
+    }
+
+    // Tabbing through a serial box looks the case up again and keeps its record files and
+    // note; a changed serial empties them, in the row and in the attachment list.
+    void tabbingThroughASerialBoxKeepsTheRecordFiles() {
+        f->openDeclaration({{"04", "123", "A123456789", "1130905", "陳小明"}, {"04", "124", "B1", "1130906", "王"}});
+        f->addCases(1);
+        f->driver().typeSerial(0, QStringLiteral("123"), false);
+        WindowDriver::choose(*f->driver().categoryEditor(0), QStringLiteral("04"));
+        f->workspace().cases()[0].cells[workspace::kAttachmentCell] = "<ATT>(A)/a.pdf";
+        f->workspace().cases()[0].cells[workspace::kNoteCell] = "已製";
+        f->driver().clickCase(0);
+        QLineEdit& serial = *f->driver().serialEditor(0);
+        const auto tabThrough = [&](const QString& typed) {
+            serial.setFocus(Qt::TabFocusReason);
+            if (!typed.isEmpty()) {
+                serial.selectAll();
+                QTest::keyClicks(&serial, typed);
+            }
+            QTest::keyClick(&serial, Qt::Key_Tab);
+        };
+        tabThrough({});
+        QCOMPARE(f->cell(0, workspace::kAttachmentCell), "<ATT>(A)/a.pdf");
+        QCOMPARE(f->cell(0, workspace::kNoteCell), "已製");
+        QCOMPARE(f->cell(0, kNameCell), "陳小明");
+        QCOMPARE(f->panel().CattList.model()->rowCount(), 1);
+        tabThrough(QStringLiteral("124"));
+        QCOMPARE(f->cell(0, workspace::kAttachmentCell), "");
+        QCOMPARE(f->cell(0, workspace::kNoteCell), "");
+        QCOMPARE(f->cell(0, kNameCell), "王");
+        QCOMPARE(f->panel().CattList.model()->rowCount(), 0);
+        QVERIFY(f->dialogs.messages.isEmpty());
     }
 
     void theAttachmentListFollowsTheSelectionByMouseAndKeyboard() {

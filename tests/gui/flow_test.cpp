@@ -246,6 +246,32 @@ private slots:
             QCOMPARE(f->cell(row, workspace::kIdCell), entered[row].idNumber);
         }
         QCOMPARE(f->window().caseList().rowsWithEditors(), 2u);
+        // The attachment list went with the old cases: no row of it is left to edit.
+        QCOMPARE(f->panel().CattList.model()->rowCount(), 0);
+        QCOMPARE(f->panel().CattList.rowsWithEditors(), 0u);
+    }
+
+    // After a run the attachment list shows the highlighted case, and a file added there goes
+    // into that case.
+    void afterARunTheAttachmentListShowsTheHighlightedCase() {
+        std::vector<Entered> entered;
+        enterCases(entered);
+        QVERIFY(!entered.empty());
+        f->driver().clickCase(0);
+        f->driver().click(f->panel().CmakeAudit);
+        QCOMPARE(f->cell(1, kNoteCell), "已製");
+        QCOMPARE(f->window().caseList().selectedRow(), std::optional<int>(0));
+        const QAbstractItemModel& shown = *f->panel().CattList.model();
+        QCOMPARE(shown.rowCount(), 2);
+        QVERIFY(shown.index(0, 2).data().toString().endsWith(QStringLiteral("DICOMDIR")));
+        QVERIFY(shown.index(1, 2).data().toString().endsWith(QStringLiteral("chart1.pdf")));
+
+        const auto added = f->write("records/04-123/chart2.pdf", "pdf");
+        f->driver().click(f->panel().CattAdd);
+        f->dialogs.openAnswers.push_back(added);
+        f->driver().click(*f->driver().fileButton(2));
+        QCOMPARE(f->cell(0, kAttachmentCell), entered[0].attachments + "(A)" + added.string());
+        QCOMPARE(f->cell(1, kAttachmentCell), entered[1].attachments);
     }
 
     void closingDuringARunWaitsForItsEnd() {

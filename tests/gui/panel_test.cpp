@@ -7,6 +7,25 @@
 namespace tessaro::testing {
 namespace {
 
+// Catches every mouse press and release that reaches a widget, so a click only tells which
+// widget the window gave it to: the one on top under the pointer.
+class ClickCatcher final : public QObject {
+public:
+    ClickCatcher() { QApplication::instance()->installEventFilter(this); }
+    QObject* reached = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!watched->isWidgetType()) return false;
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: reached = watched; return true;
+            case QEvent::MouseButtonRelease: return true;
+            default: return false;
+        }
+    }
+};
+
 class PanelTest : public QObject {
     Q_OBJECT
 
@@ -37,7 +56,34 @@ private slots:
         // Every caption and the help text fit their controls in the window's fonts.
         for (QPushButton* button : p.findChildren<QPushButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= button->width() - 4, qPrintable(button->text()));
-        QVERIFY(p.Label5.geometry().contains(QRect(p.Label5.pos(), p.Label5.sizeHint())));
+        // The help text is as wide as its lines and lies between the drop-downs above it and
+        // the sequence number below.
+        QVERIFY(p.Label5.width() >= p.Label5.sizeHint().width());
+        QVERIFY(p.Label5.geometry().top() > p.CINSUtype.geometry().bottom());
+        QVERIFY(p.Label5.geometry().bottom() < p.CtodayNo.geometry().top());
+    }
+
+    // No caption or help text lies on top of a control: a click anywhere on its face reaches it.
+    void everyControlTakesAClickAnywhereOnItsFace() {
+        QWidgetList controls;
+        for (QWidget* widget : f->panel().findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QComboBox*>(widget) ||
+                qobject_cast<QLineEdit*>(widget) || qobject_cast<QAbstractSpinBox*>(widget))
+                controls << widget;
+        QCOMPARE(controls.size(), 15);
+        ClickCatcher catcher;
+        QStringList missed;
+        for (const QWidget* control : controls) {
+            const QRect face = control->rect();
+            for (const QPoint point : {face.center(), face.topLeft(), face.topRight(), face.bottomLeft(), face.bottomRight()}) {
+                catcher.reached = nullptr;
+                f->driver().clickAt(*control, point);
+                const auto* reached = qobject_cast<QWidget*>(catcher.reached);
+                if (reached != control && !control->isAncestorOf(reached))
+                    missed << QStringLiteral("%1 at %2,%3").arg(control->objectName()).arg(point.x()).arg(point.y());
+            }
+        }
+        QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QStringLiteral("; "))));
     }
 
     void theSequenceNumberBoxSettlesWhenLeft() {
@@ -133,15 +179,16 @@ private slots:
         QCOMPARE(p.mapTo(&f->window(), QPoint(0, 0)).x(), 1071 - 403);
     }
 
+    // Each filter is a caption with the patterns as written, then the patterns matched.
     void dialogFiltersOfferBothLetterCases() {
-        QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", false), QStringList{QStringLiteral("費用申報檔(*.XML)")});
+        QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", false), QStringList{QStringLiteral("費用申報檔(*.XML) (*.XML)")});
         QCOMPARE(window::qtNameFilters("設定表或健保署抽審檔(txt;csv;zip)|*.txt;*.csv;*.zip", false),
-                 QStringList{QStringLiteral("設定表或健保署抽審檔(txt;csv;zip) (*.txt *.csv *.zip)")});
+                 QStringList{QStringLiteral("設定表或健保署抽審檔(txt;csv;zip) (*.txt *.csv *.zip) (*.txt *.csv *.zip)")});
         QCOMPARE(window::qtNameFilters("費用申報檔(*.XML)|*.XML", true),
                  QStringList{QStringLiteral("費用申報檔(*.XML) (*.[xX][mM][lL])")});
         QCOMPARE(window::qtNameFilters("DICOM檔(DICOMDIR)|DICOMDIR.*", true),
-                 QStringList{QStringLiteral("DICOM檔(DICOMDIR) ([dD][iI][cC][oO][mM][dD][iI][rR].* [dD][iI][cC][oO][mM][dD][iI][rR])")});
-        QCOMPARE(window::qtNameFilters("附加檔|*.*", true), QStringList{QStringLiteral("附加檔 (*)")});
+                 QStringList{QStringLiteral("DICOM檔(DICOMDIR) (DICOMDIR.*) ([dD][iI][cC][oO][mM][dD][iI][rR].* [dD][iI][cC][oO][mM][dD][iI][rR])")});
+        QCOMPARE(window::qtNameFilters("附加檔|*.*", true), QStringList{QStringLiteral("附加檔 (*.*) (*)")});
     }
 };
 

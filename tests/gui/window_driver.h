@@ -3,10 +3,13 @@
 
 #include "app/window/main_window.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <string>
 
@@ -17,6 +20,25 @@ public:
     explicit WindowDriver(window::TFVPNTessaro& window) : window_(window) {}
 
     void click(QPushButton& button) { QTest::mouseClick(&button, Qt::LeftButton); }
+
+    // A click at `pos` of `widget` as the mouse gives it: to the window, which hands it to
+    // whatever control lies on top there.
+    void clickAt(const QWidget& widget, QPoint pos) {
+        QTest::mouseClick(window_.windowHandle(), Qt::LeftButton, {}, widget.mapTo(&window_, pos));
+    }
+
+    // The mouse wheel turned `notches` towards the user (down a list; negative: up) with the
+    // pointer over the middle of `widget`, as the window system delivers it: to the control on
+    // top under the pointer, which may take the input focus for it first.
+    void turnWheel(const QWidget& widget, int notches) {
+        const QPoint inWindow = widget.mapTo(&window_, widget.rect().center());
+        QWidget* target = window_.childAt(inWindow);
+        if (target == nullptr) return;
+        QWheelEvent wheel(target->mapFrom(&window_, QPointF(inWindow)), window_.mapToGlobal(QPointF(inWindow)), {},
+                          QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        QApplication::instance()->notify(target, &wheel);
+    }
 
     // The editors of case row `row`: category drop-down and serial box.
     QComboBox* categoryEditor(std::size_t row) {

@@ -49,7 +49,7 @@ public:
     std::vector<AttachmentFacts> files;
     std::size_t count() const override { return 1; }
     CaseFacts facts(std::size_t) const override { return {"04", "123", "<ATT>x", "A123456789"}; }
-    std::vector<AttachmentFacts> showAttachments(std::size_t) override { return files; }
+    std::vector<AttachmentFacts> attachments(std::size_t) const override { return files; }
     void packageMade(std::size_t, const fs::path& package) override { made = package; }
     fs::path made;
 };

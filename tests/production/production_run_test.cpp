@@ -13,10 +13,10 @@ using ::testing::ElementsAre;
 
 class OneCase : public RunCases {
 public:
-    std::vector<AttachmentFacts> attachments;
+    std::vector<AttachmentFacts> files;
     std::size_t count() const override { return 1; }
     CaseFacts facts(std::size_t) const override { return {"04", "123", "<XYZ>(A)x", "A1"}; }
-    std::vector<AttachmentFacts> showAttachments(std::size_t) override { return attachments; }
+    std::vector<AttachmentFacts> attachments(std::size_t) const override { return files; }
     void packageMade(std::size_t, const std::filesystem::path&) override { ADD_FAILURE() << "no package expected"; }
 };
 
@@ -32,9 +32,9 @@ TEST(ProductionRunTest, RowsOfAnotherKindAreCheckedButNeverCopied) {
     std::string yyymm, update;
 
     OneCase cases;
-    cases.attachments = {{"XYZ", 'A', dir.write("a.pdf", "x").string()}};
+    cases.files = {{"XYZ", 'A', dir.write("a.pdf", "x").string()}};
     EXPECT_EQ(runProduction(settings, cases, {yyymm, update}, port).outcome, RunOutcome::stopped);
-    cases.attachments = {{"XYZ", 'A', (dir / "gone.pdf").string()}};
+    cases.files = {{"XYZ", 'A', (dir / "gone.pdf").string()}};
     EXPECT_EQ(runProduction(settings, cases, {yyymm, update}, port).outcome, RunOutcome::stopped);
     EXPECT_THAT(port.messages, ElementsAre("第1筆病歷檔案資料錯誤", "第1筆病歷檔案:" + (dir / "gone.pdf").string() + "不存在"));
     EXPECT_TRUE(std::filesystem::is_empty(dir / "ATT"));

@@ -151,19 +151,33 @@ TEST_F(AttachmentListTest, TheAttachmentTextGoesOnlyIntoTheCaseTheListShows) {
     EXPECT_EQ(attachmentsOf(shown), "<ATT>(A)" + (dir / "b.pdf").string());
     EXPECT_EQ(attachmentsOf(other), "<EMR>(A)keep.xml");
 
-    // Once that case is deleted, nothing is written anywhere.
-    ws.cases().select(indexOf(shown));
-    ws.CdelClick();
-    ws.cases().select(0);
-    port.openAnswers.push_back(pick("c.pdf"));
-    ws.getAttfile(drawn(0));
-    EXPECT_EQ(attachmentsOf(other), "<EMR>(A)keep.xml");
-    EXPECT_EQ(ws.attachments()[0].file, (dir / "c.pdf").string());
-
-    // A list filled without a case row writes nowhere either.
+    // A list filled without a case row writes nowhere.
     ws.showAttList("<ATT>(A)z.pdf");
     ws.getAttfile(drawn(0));
     EXPECT_EQ(attachmentsOf(other), "<EMR>(A)keep.xml");
+}
+
+// When its case is deleted, or the case list emptied (as an import does first), the list goes
+// with it: no row stays to take a file that would go into no case.
+TEST_F(AttachmentListTest, TheListGoesWithItsCase) {
+    for (const bool clearAll : {false, true}) {
+        showCase("<ATT>(A)a.pdf");
+        const AttachmentRowId button = drawn(0);
+        if (clearAll)
+            ws.clearAuditlist();
+        else
+            ws.CdelClick();
+        EXPECT_TRUE(ws.attachments().empty()) << clearAll;
+        EXPECT_THAT(ws.attachments().takeReleased(), ElementsAre(button));
+        ws.getAttfile(button);
+        EXPECT_THAT(port.openRequests, IsEmpty());
+    }
+    // Deleting another case leaves the list to its own.
+    const CaseRowId other = addCase("05", "2");
+    showCase("<ATT>(A)a.pdf");
+    ws.cases().select(indexOf(other));
+    ws.CdelClick();
+    EXPECT_EQ(ws.attachments().size(), 1u);
 }
 
 TEST_F(AttachmentListTest, ClickingTheEmptyPartKeepsTheList) {

@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 
+#include <functional>
 #include <new>
 #include <stdexcept>
 
@@ -38,6 +39,38 @@ TEST_F(LookupTest, FoundCaseFillsThreeCellsAndEmptiesTheOthers) {
     for (CaseCell emptied : {kSerialCell, kAttachmentCell, kNoteCell}) EXPECT_EQ(r.cells[emptied], "") << emptied;
     EXPECT_EQ(ws.caseSerialText(0), "123");  // the editor keeps its text
     EXPECT_THAT(port.messages, IsEmpty());
+}
+
+// A lookup keeps the record files and the note while the row holds the same case: same
+// category and serial number, and no other patient found under them.
+TEST_F(LookupTest, RecordFilesStayWithTheCaseTheRowHolds) {
+    const std::string declaration = ws.panel().CXMLfile;
+    const CaseRowId id = addCase("04", "123");
+    ws.D1Change(id);  // the row now holds 04/123, A123456789
+    struct Step {
+        const char* change;
+        std::function<void()> make;
+        bool keeps;
+    };
+    const Step steps[] = {
+        {"none", [] {}, true},
+        {"the same serial written \"0123\"", [&] { ws.typeSerial(id, "0123"); }, true},
+        {"a declaration without the case", [&] { ws.panel().CXMLfile = writeDeclaration("none.xml", {}); }, true},
+        {"another patient under the same numbers",
+         [&] { ws.panel().CXMLfile = writeDeclaration("next.xml", {{"04", "123", "Z999999999", "1130601", "李"}}); }, false},
+        {"another serial", [&] { ws.typeSerial(id, "7"); }, false},
+        {"another category", [&] { ws.chooseCategory(id, 8); }, false},  // "A1"
+    };
+    for (const Step& step : steps) {
+        ws.cases()[0].cells[kAttachmentCell] = "<ATT>(A)a.pdf";
+        ws.cases()[0].cells[kNoteCell] = "已製";
+        step.make();
+        ws.D1Change(id);
+        EXPECT_EQ(row(0).cells[kAttachmentCell], step.keeps ? "<ATT>(A)a.pdf" : "") << step.change;
+        EXPECT_EQ(row(0).cells[kNoteCell], step.keeps ? "已製" : "") << step.change;
+        ws.panel().CXMLfile = declaration;
+    }
+    EXPECT_EQ(row(0).cells[kNameCell], "陳許功");
 }
 
 TEST_F(LookupTest, BlankEditorsEmptyTheCellsWithoutAMessage) {

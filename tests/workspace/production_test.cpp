@@ -208,6 +208,24 @@ TEST_F(ProductionTest, AnAttachmentWithoutExtensionAndTwoCasesWithTheirOwnDocume
     EXPECT_THAT(second, ::testing::HasSubstr("<c7>09</c7>\r\n<c8>000008</c8>\r\n<c10>B2</c10>"));
 }
 
+// The run reads every case's attachment text and leaves the attachment list to the case the
+// user chose: a file added there afterwards goes into that case.
+TEST_F(ProductionTest, TheAttachmentListKeepsShowingTheChosenCase) {
+    const CaseRowId chosen = caseRow("04", "7", "<ATT>(A)" + record("a.pdf"), "B1");
+    const CaseRowId other = caseRow("09", "8", "<EMR>(A)" + record("b.xml"), "B2");
+    ws.cases().select(indexOf(chosen));
+    ws.CauditListClick();
+    ASSERT_EQ(run(), RunOutcome::completed);
+    ASSERT_EQ(ws.attachments().size(), 1u);
+    EXPECT_EQ(ws.attachments()[0].file, record("a.pdf"));
+
+    ws.CattAddClick();
+    port.openAnswers.push_back(record("c.pdf"));
+    ws.getAttfile(ws.attachmentRowDrawn(1));
+    EXPECT_EQ(row(indexOf(chosen)).cells[kAttachmentCell], "<ATT>(A)" + record("a.pdf") + "(A)" + record("c.pdf"));
+    EXPECT_EQ(row(indexOf(other)).cells[kAttachmentCell], "<EMR>(A)" + record("b.xml"));
+}
+
 TEST_F(ProductionTest, HeaderFromTheBoxesAfterASamplingImport) {
     ws.values().importfileMode = ImportFileMode::tiSMPcsv;
     ws.panel().CXMLfile.clear();  // not needed in this mode
