@@ -13,10 +13,14 @@
 #include "production/package_names.h"
 #include "production/package_owner.h"
 #include "production/package_slots.h"
+#include "production/file_digest.h"
+#include "production/package_check.h"
+#include "production/run_record.h"
 #include "production/production_texts.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cctype>
 #include <cstdint>
 #include <optional>
@@ -95,6 +99,16 @@ private:
         port_.showProgress({n, total_, file});
     }
     DateTime today() const { return settings_.clock ? settings_.clock() : now(); }
+    void tell(const std::string& message) {
+        lastMessage_ = message;
+        port_.showMessage(message);
+    }
+    void startJournal();
+    void noteFate(std::size_t index, CaseResult result);
+    void closeRun(DateTime started) noexcept;
+    void checkMadePackages() noexcept;
+    void writeRecord(DateTime started) noexcept;
+    std::string afterword() const;
 
     const RunSettings& settings_;
     RunCases& cases_;
@@ -108,30 +122,123 @@ private:
     std::vector<DocumentCase> planned_;  // the cases that pass their checks, in list order
     std::optional<std::uint32_t> freeSequence_;
     std::string currentFile_;  // the file the run is working on, for error reports
+    RunJournal journal_;       // what happened to each case
+    std::string lastMessage_;  // the last message shown about the current case
+    std::size_t problems_ = 0;  // packages the check found problems in
+    fs::path record_;
+    std::string recordError_;
 };
 
 RunResult Run::run() {
     total_ = cases_.count();
-    if (total_ == 0) return {RunOutcome::nothingToDo, {}};
+    if (total_ == 0) return {RunOutcome::nothingToDo, {}, 0, {}};
     if (!takeHeader()) return {};
 
     outputFolder_ = appPath_ / "Upload" / platform::pathFromUtf8(dates_.INSUyyymm);
     sequence_ = static_cast<std::uint32_t>(settings_.firstSequence);
     planned_ = plannedCases();
-    if (!namesAreFree()) return {RunOutcome::stopped, freeSequence_};
+    if (!namesAreFree()) return {RunOutcome::stopped, freeSequence_, 0, {}};
 
     createFolder(outputFolder_);
+    const DateTime started = today();
+    startJournal();
     const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
     const std::string outputFolder = settings_.appPath + "Upload" + sep + dates_.INSUyyymm + sep;
+    try {
+        for (std::size_t index = 0; index < total_; ++index) {
+            const CaseResult result = produceCaseNamed(index);
+            noteFate(index, result);
+            if (result == CaseResult::produced) ++sequence_;
+            if (result != CaseResult::stopped) continue;
+            closeRun(started);
+            if (problems_ > 0) port_.showMessage(afterword().substr(2));
+            return {RunOutcome::stopped, freeSequence_, problems_, record_};
+        }
+    } catch (...) {
+        closeRun(started);
+        throw;
+    }
+    closeRun(started);
+    port_.showMessage(texts::finished(outputFolder) + afterword());
+    return {RunOutcome::completed, {}, problems_, record_};
+}
+
+// ---- After the cases: check, marks and record -----------------------------------------------
+
+void Run::startJournal() {
+    journal_.assign(total_, {});
     for (std::size_t index = 0; index < total_; ++index) {
-        switch (produceCaseNamed(index)) {
-            case CaseResult::produced: ++sequence_; break;
-            case CaseResult::skipped: break;
-            case CaseResult::stopped: return {RunOutcome::stopped, freeSequence_};
+        const CaseFacts facts = cases_.facts(index);
+        journal_[index].category = facts.category;
+        journal_[index].serial = feeinput::Trim(facts.serialText);
+    }
+}
+
+void Run::noteFate(std::size_t index, CaseResult result) {
+    CaseEntry& entry = journal_[index];
+    if (result == CaseResult::produced) return;  // noted with its package
+    entry.fate = result == CaseResult::skipped ? CaseFate::passedOver : CaseFate::stoppedRun;
+    entry.message = lastMessage_;
+}
+
+void Run::closeRun(DateTime started) noexcept {
+    checkMadePackages();
+    writeRecord(started);
+}
+
+// Every package made is read back as the insurer's side reads it; only a sound one marks its
+// row. A package the check cannot even read counts as one with a problem.
+void Run::checkMadePackages() noexcept {
+    for (std::size_t index = 0; index < journal_.size(); ++index) {
+        CaseEntry& entry = journal_[index];
+        if (entry.fate != CaseFate::made) continue;
+        try {
+            // The bar stays full while the packages are checked: the cases are all handled.
+            report(total_, texts::checking(platform::utf8FromPath(entry.package)));
+            entry.problems = checkPackage(entry.package);
+            const FileDigest digest = digestOf(entry.package);
+            entry.packageSize = digest.size;
+            entry.packageSha256 = digest.sha256;
+        } catch (const std::exception& error) {
+            entry.problems.push_back(error.what());
+        }
+        if (!entry.problems.empty()) {
+            ++problems_;
+            continue;
+        }
+        try {
+            cases_.packageMade(index, entry.package);
+        } catch (...) {
+            // Marking a row cannot fail in the program's front ends; the record still follows.
         }
     }
-    port_.showMessage(texts::finished(outputFolder));
-    return {RunOutcome::completed, {}};
+}
+
+void Run::writeRecord(DateTime started) noexcept {
+    try {
+        const std::string text = runRecordText(journal_);
+        const double fraction = started - std::floor(started);
+        const int second = std::clamp(static_cast<int>(fraction * 86400.0), 0, 86399);
+        record_ = runRecordPath(appPath_ / "Records" / platform::pathFromUtf8(dates_.INSUyyymm), dateOf(started), second);
+        writeRunRecord(record_, text);
+        if (!settings_.recordCopy.empty()) writeRunRecord(settings_.recordCopy, text);
+    } catch (const std::exception& error) {
+        recordError_ = error.what();
+    }
+}
+
+// What the closing message adds: the problems the check found and where the record is.
+std::string Run::afterword() const {
+    std::string text;
+    if (problems_ > 0) {
+        text += "\r\n\r\n" + std::string(texts::kProblemsFound);
+        for (const CaseEntry& entry : journal_)
+            for (const std::string& problem : entry.problems)
+                text += "\r\n" + platform::utf8FromPath(entry.package.filename()) + "：" + problem;
+    }
+    if (recordError_.empty()) text += "\r\n" + texts::recordWritten(platform::utf8FromPath(record_));
+    else text += "\r\n" + texts::recordNotWritten(recordError_);
+    return text;
 }
 
 // ---- The claim header --------------------------------------------------------------------
@@ -220,7 +327,7 @@ bool Run::packageNameFree(PackageSlots slots, const DocumentCase& owner) {
 void Run::stopForTakenName(PackageSlots& slots, std::uint32_t sequence, bool nothingWritten) {
     const auto firstSequence = static_cast<std::uint32_t>(settings_.firstSequence);
     freeSequence_ = slots.firstFreeStart(std::max(sequence, firstSequence) + 1, planned_);
-    port_.showMessage(texts::packageOfAnotherCase(platform::utf8FromPath(slots.packagePath(sequence)), *freeSequence_,
+    tell(texts::packageOfAnotherCase(platform::utf8FromPath(slots.packagePath(sequence)), *freeSequence_,
                                                   nothingWritten));
 }
 
@@ -237,7 +344,7 @@ bool Run::resetWorkingFolders() {
         std::error_code ec;
         const fs::directory_iterator first(folder, ec);
         if (ec || first == fs::directory_iterator()) continue;
-        port_.showMessage(texts::folderNotEmptied(platform::utf8FromPath(folder), platform::utf8FromPath(first->path())));
+        tell(texts::folderNotEmptied(platform::utf8FromPath(folder), platform::utf8FromPath(first->path())));
         return false;
     }
     return true;
@@ -254,7 +361,10 @@ Run::CaseResult Run::produceCaseNamed(std::size_t index) {
         const std::string context =
             texts::caseContext(index + 1, facts.category, feeinput::Trim(facts.serialText),
                                fileError ? fileError->file() : currentFile_, fileError ? fileError->reason() : std::string());
-        throw Error(std::string(error.what()) + "\r\n" + context);
+        const std::string text = std::string(error.what()) + "\r\n" + context;
+        journal_[index].fate = CaseFate::stoppedRun;
+        journal_[index].message = text;
+        throw Error(text);
     }
 }
 
@@ -265,12 +375,12 @@ Run::CaseResult Run::produceCase(std::size_t index) {
 
     const CaseFacts facts = cases_.facts(index);
     if (feeinput::Trim(facts.attachmentText).empty()) {
-        port_.showMessage(texts::blankAttachments(n));
+        tell(texts::blankAttachments(n));
         return CaseResult::skipped;
     }
     const std::int32_t serial = feeinput::StrToIntDef(feeinput::Trim(facts.serialText), 0);
     if (serial == 0) {
-        port_.showMessage(texts::badSerial(n));
+        tell(texts::badSerial(n));
         return CaseResult::skipped;
     }
 
@@ -286,7 +396,8 @@ Run::CaseResult Run::produceCase(std::size_t index) {
         return CaseResult::stopped;
     const PackagingJob job{appPath_, outputFolder_, packageNames(hospitalCode_, day, sequence_)};
     const fs::path package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, platform::utf8FromPath(file)); });
-    cases_.packageMade(index, package);
+    journal_[index].fate = CaseFate::made;
+    journal_[index].package = package;
     return CaseResult::produced;
 }
 
@@ -296,7 +407,7 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
     int copied = 0;
     for (const AttachmentFacts& attachment : attachments) {
         if (!fileExists(attachment.file)) {
-            port_.showMessage(texts::missingFile(n, attachment.file));
+            tell(texts::missingFile(n, attachment.file));
             return CaseResult::stopped;
         }
         if (attachment.kind == "DCF") {
@@ -309,7 +420,7 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
                 document.addAttachment(stem, extension);
             } else {
                 if (extension != "XML") {
-                    port_.showMessage(texts::notXml(n, attachment.file));
+                    tell(texts::notXml(n, attachment.file));
                     return CaseResult::stopped;
                 }
                 document.addMedicalRecord(stem, extension);
@@ -321,7 +432,7 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
         ++copied;
     }
     if (copied > 0) return CaseResult::produced;
-    port_.showMessage(texts::noRecordFiles(n));
+    tell(texts::noRecordFiles(n));
     return CaseResult::stopped;
 }
 
@@ -330,6 +441,8 @@ void Run::copy(std::size_t n, const std::string& from, std::string_view folder, 
     const fs::path to = appPath_ / platform::pathFromUtf8(folder) / platform::pathFromUtf8(name);
     try {
         platform::copyFileNoOverwrite(platform::pathFromUtf8(from), to);
+        const FileDigest digest = digestOf(to);
+        journal_[n - 1].files.push_back({from, digest.size, digest.sha256});
     } catch (const Error& error) {
         // "The specified file already exists" names neither file: two record files of the case
         // map to one copy name.

@@ -15,6 +15,10 @@
 // finished before keep their packages and marks. An error raised while a case is handled
 // gets a second line naming the case, the file and, where known, the reason.
 //
+// After the last case (and after a stop), every package the run made is checked as the
+// insurer's side reads it (package_check.h); only sound packages mark their rows, and the
+// closing message lists the problems found. The run then writes its record (run_record.h).
+//
 // The run knows the case list only through RunCases, which the workspace implements over its
 // rows, and talks to the user only through the port.
 #pragma once
@@ -50,6 +54,7 @@ struct RunSettings {
     std::string declarationType;  // first character of the declaration category chosen
     int firstSequence = 1;        // the day's sequence number of the first package
     std::function<DateTime()> clock;  // today's date for the names; production::now by default
+    std::filesystem::path recordCopy;  // where the run's record is written as well, if anywhere
 };
 
 // What the run reads of one case row.
@@ -74,7 +79,7 @@ public:
     virtual CaseFacts facts(std::size_t index) const = 0;
     // The case's attachments, in the order of its attachment text (DCF, ATT, EMR).
     virtual std::vector<AttachmentFacts> attachments(std::size_t index) const = 0;
-    // The case's package is written: mark its row.
+    // The case's package is written and sound: mark its row.
     virtual void packageMade(std::size_t index, const std::filesystem::path& package) = 0;
 };
 
@@ -95,6 +100,9 @@ struct RunResult {
     // Set when the run stopped because a name it needed holds another case's package: the
     // first sequence number from which the whole run finds its names free.
     std::optional<std::uint32_t> freeSequence;
+    // Packages the check after the run found problems in (their rows are not marked).
+    std::size_t packagesWithProblems = 0;
+    std::filesystem::path record;  // the run's record, when one was written
 };
 
 RunResult runProduction(const RunSettings& settings, RunCases& cases, RunDates dates, UserPort& port);

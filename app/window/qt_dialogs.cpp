@@ -21,6 +21,8 @@ constexpr bool kCaseSensitiveNames =
 QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                     QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, qtText(kProgramTitle), text, buttons, parent);
+    // The clerk can select and copy what a message says (a path, the problems a check found).
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

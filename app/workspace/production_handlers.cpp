@@ -46,7 +46,7 @@ private:
     Workspace& ws_;
 };
 
-production::RunOutcome Workspace::CmakeAuditClick() {
+production::RunResult Workspace::CmakeAuditClick() {
     production::RunSettings settings;
     settings.appPath = values_.appPath;
     settings.headerSource = values_.importfileMode == ImportFileMode::titxt ? production::HeaderSource::declarationFile
@@ -59,6 +59,7 @@ production::RunOutcome Workspace::CmakeAuditClick() {
     settings.declarationType = itemCode(kInsuTypeItems, panel_.CINSUtype);
     settings.firstSequence = panel_.CtodayNo;
     settings.clock = clock_;
+    settings.recordCopy = recordCopy_;
 
     RunRows rows(*this);
     const production::RunResult result = production::runProduction(settings, rows, {values_.INSUyyymm, values_.INSUupdate}, port_);
@@ -66,8 +67,10 @@ production::RunOutcome Workspace::CmakeAuditClick() {
     // proposes the first number from which the whole run is free (when the box can hold it).
     if (result.freeSequence && *result.freeSequence <= static_cast<std::uint32_t>(kTodayNoMax))
         panel_.CtodayNo = static_cast<int>(*result.freeSequence);
-    return result.outcome;
+    return result;
 }
+
+void Workspace::setRunRecordCopy(std::filesystem::path file) { recordCopy_ = std::move(file); }
 
 void Workspace::setClock(std::function<production::DateTime()> clock) { clock_ = std::move(clock); }
 

@@ -112,7 +112,9 @@ public:
 
     // ---- Production --------------------------------------------------------------------
     // "製作電子抽審檔": one upload package per case that passes its checks.
-    production::RunOutcome CmakeAuditClick();
+    production::RunResult CmakeAuditClick();
+    // A file each later run writes its record to as well (the command line's --record).
+    void setRunRecordCopy(std::filesystem::path file);
     // The clock a run takes today's date from for its names (tests freeze it).
     void setClock(std::function<production::DateTime()> clock);
     // Called with each package's full path as soon as it is written.
@@ -141,6 +143,7 @@ private:
     std::optional<CaseRowId> attachmentSource_;  // the case row the attachment list shows
     std::function<production::DateTime()> clock_ = production::now;
     std::function<void(const std::filesystem::path&)> onPackageWritten_;
+    std::filesystem::path recordCopy_;
 };
 
 }  // namespace tessaro::workspace

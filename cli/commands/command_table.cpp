@@ -6,7 +6,8 @@ std::span<const Command> allCommands() {
     static constexpr Command kCommands[] = {
         {"make", "make the upload packages of a case list, as the window does",
          "usage: tessaro-cli make --import FILE [--dir DIR] [--fee-xml FILE] [--attachments TABLE]\n"
-         "                        [--upload-type 1|2|3] [--declaration-type 1|2|4|5] [--seq N]\n\n"
+         "                        [--upload-type 1|2|3] [--declaration-type 1|2|4|5] [--seq N]\n"
+         "                        [--record FILE]\n\n"
          "Does what a user does in the window: names the fee declaration (--fee-xml), imports\n"
          "FILE as \"匯入抽審明細檔\" does (a setting table, a comma-separated or fixed-width\n"
          "sampling file, or a .zip holding one), optionally gives each imported case the\n"
@@ -17,9 +18,12 @@ std::span<const Command> allCommands() {
          "Upload/, DATA/, ATT/, EMR/ and DCF/ are made in it.\n\n"
          "Each message the window would show goes to standard error, one per line, in order\n"
          "(an error as \"error: \" and its text); the full path of each package goes to standard\n"
-         "output as soon as it is written; a terminal also gets a progress line. Exit status\n"
-         "0 when the run reached its closing message, 1 when the import or the run stopped\n"
-         "early or an error was reported.\n",
+         "output once the check after the run found it sound; a terminal also gets a progress\n"
+         "line. The run's record (a CSV file: each case, what happened to it, its record files\n"
+         "and package with sizes and SHA-256) goes to DIR/Records/<fee month>/, and to FILE as\n"
+         "well with --record. Exit status 0 when the run reached its closing message and every\n"
+         "package it made passed the check, 1 when the import or the run stopped early, an\n"
+         "error was reported or a package has a problem (named on standard error).\n",
          runMake},
         {"import", "import a setting table or sampling file and print the case list",
          "usage: tessaro-cli import [--dir DIR] [--fee-xml FILE] FILE\n\n"

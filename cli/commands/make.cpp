@@ -70,6 +70,7 @@ int runMake(CommandContext& context) {
     const std::optional<std::string> uploadType = context.args.takeOption("upload-type");
     const std::optional<std::string> declarationType = context.args.takeOption("declaration-type");
     const std::optional<std::string> sequence = context.args.takeOption("seq");
+    const std::optional<std::string> record = context.args.takeOption("record");
     context.args.positionals(0, 0);
     if (!importFile) throw UsageError{"--import FILE is required"};
 
@@ -87,10 +88,12 @@ int runMake(CommandContext& context) {
     if (declarationType) panel.CINSUtype = itemFor(workspace::kInsuTypeItems, *declarationType, "declaration-type");
     panel.CtodayNo = firstSequence;
 
+    if (record) ws.setRunRecordCopy(platform::pathFromUtf8(*record));
     ws.setOnPackageWritten([&](const std::filesystem::path& package) { context.out << package.string() << std::endl; });
-    auto outcome = production::RunOutcome::stopped;
-    const bool ran = workspace::runHandler(context.port, [&] { outcome = ws.CmakeAuditClick(); });
-    return ran && outcome == production::RunOutcome::completed ? kSuccess : kFailure;
+    production::RunResult result;
+    const bool ran = workspace::runHandler(context.port, [&] { result = ws.CmakeAuditClick(); });
+    const bool sound = result.outcome == production::RunOutcome::completed && result.packagesWithProblems == 0;
+    return ran && sound ? kSuccess : kFailure;
 }
 
 }  // namespace tessaro::cli

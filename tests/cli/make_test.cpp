@@ -62,7 +62,9 @@ TEST_F(MakeTest, TheExampleGivesCheckedPackagesAndNamesThemOnStandardOutput) {
     }
     EXPECT_THAT(packages[0], HasSubstr("_007.zip"));
     EXPECT_THAT(packages[2], HasSubstr("_009.zip"));
-    EXPECT_EQ(made.err, "匯入完成\n製作完成: 檔案放在" + upload().string() + "/ 請自行到VPN上傳\n");
+    EXPECT_THAT(made.err, StartsWith("匯入完成\n製作完成: 檔案放在" + upload().string() + "/ 請自行到VPN上傳 製作紀錄:" +
+                                     (app() / "Records" / "11309").string() + "/"));
+    EXPECT_THAT(made.err, ::testing::EndsWith(".csv\n"));
 
     std::vector<std::string> checkArgs = {"check"};
     checkArgs.insert(checkArgs.end(), packages.begin(), packages.end());

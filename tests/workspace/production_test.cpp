@@ -59,7 +59,7 @@ protected:
 
     RunOutcome run() {
         RunOutcome outcome = RunOutcome::stopped;
-        runHandler(port, [&] { outcome = ws.CmakeAuditClick(); });
+        runHandler(port, [&] { outcome = ws.CmakeAuditClick().outcome; });
         return outcome;
     }
 
@@ -133,7 +133,9 @@ TEST_F(ProductionTest, WorkedExampleGivesTheDocumentByteForByteAndTheNamedFiles)
     EXPECT_EQ(files.at("11B04000123001.PDF"), readBytes(chart));
 
     EXPECT_EQ(row(0).cells[kNoteCell], "已製");
-    EXPECT_THAT(port.messages, ElementsAre("製作完成:\r\n檔案放在" + (dir / "Upload" / "11309").string() + "/\r\n請自行到VPN上傳"));
+    EXPECT_THAT(port.messages, ElementsAre("製作完成:\r\n檔案放在" + (dir / "Upload" / "11309").string() +
+                                           "/\r\n請自行到VPN上傳\r\n製作紀錄:" +
+                                           (dir / "Records" / "11309" / "20241031-180000.csv").string()));
     EXPECT_EQ(ws.values().INSUyyymm, "11309");
     EXPECT_EQ(ws.values().INSUupdate, "1131015");
 }
@@ -331,7 +333,8 @@ TEST_F(ProductionTest, ProgressNamesTheCaseAndEachFile) {
     for (const Progress& p : port.progress)
         if (!p.file.empty()) files.push_back(fs::path(p.file).filename().string());
     EXPECT_THAT(files, ElementsAre("chart.pdf", "ATT0123456789_2024103100000001.CAB", "XML0123456789_2024103100000001.XML",
-                                   "0123456789_1131031_001.zip"));
+                                   "0123456789_1131031_001.zip", "0123456789_1131031_001.zip"));  // made, then checked
+    EXPECT_EQ(port.progress.back().file, "檢查 " + (output() / "0123456789_1131031_001.zip").string());
     EXPECT_EQ(port.progress.back().current, 2u);
 }
 
@@ -526,6 +529,25 @@ TEST_F(ProductionFailureTest, AFailingCabinetLeavesAnEarlierPackageOfTheSameName
     EXPECT_EQ(ws.cases()[0].cells[kNoteCell], "");
 }
 
+// A package damaged between its making and the check after the run: the closing message
+// names it and its problem, and its row stays unmarked.
+TEST_F(ProductionFailureTest, APackageTheCheckFindsDamagedIsReportedAndNotMarked) {
+    port.interfere = [&](const fs::path& file) {
+        if (file.string() != "檢查 " + package.string()) return;
+        std::string bytes = readBytes(package);
+        bytes[40] ^= 0x5A;  // inside the first entry's data
+        dir.write("Upload/11309/0123456789_1131031_001.zip", bytes);
+    };
+    production::RunResult result;
+    ASSERT_TRUE(runHandler(port, [&] { result = ws.CmakeAuditClick(); }));
+    EXPECT_EQ(result.outcome, RunOutcome::completed);
+    EXPECT_EQ(result.packagesWithProblems, 1u);
+    EXPECT_EQ(ws.cases()[0].cells[kNoteCell], "");
+    ASSERT_EQ(port.messages.size(), 1u);
+    EXPECT_THAT(port.messages[0], ::testing::HasSubstr("\r\n\r\n檢查發現下列問題，這些抽審檔沒有標記「已製」，請勿上傳:\r\n"
+                                                       "0123456789_1131031_001.zip："));
+}
+
 TEST_F(ProductionTest, ADocumentThatCannotBeSavedLeavesTheRowUnmarked) {
     fs::create_directories(output() / "XML0123456789_2024103100000001.XML");  // a folder in its way
     caseRow("04", "123", "<ATT>(A)" + record("a.pdf"));
@@ -566,14 +588,14 @@ TEST_F(ProductionFailureTest, APackageThatCannotBeSavedLeavesTheRowUnmarkedAndTh
     EXPECT_EQ(readBytes(package), earlierPackage);
 }
 
-// The clock is read once per case (after the run's first look at the names of the day): a
-// case packed across midnight has one date in every name.
+// The clock is read once per case (after the run's first look at the names of the day and the
+// time that names its record): a case packed across midnight has one date in every name.
 TEST_F(ProductionTest, ACaseAcrossMidnightHasOneDateInEveryName) {
     TESSARO_NEEDS_PEER_TOOLS("unzip");
     int readings = 0;
     ws.setClock([&] {
         ++readings;
-        return production::dateTimeOf({2024, 10, 31}) + (readings <= 2 ? 0.99999 : 1.00001);
+        return production::dateTimeOf({2024, 10, 31}) + (readings <= 3 ? 0.99999 : 1.00001);
     });
     caseRow("04", "123", "<ATT>(A)" + record("a.pdf") + "<EMR>(A)" + record("b.xml"));
     EXPECT_EQ(run(), RunOutcome::completed);
@@ -585,6 +607,53 @@ TEST_F(ProductionTest, ACaseAcrossMidnightHasOneDateInEveryName) {
 
 // A serial of 0 is no serial; when every case is passed over, the run still ends with its
 // closing message and writes no package.
+// The run's record: one line per case in list order, what happened to it, each record file
+// and the package with sizes and SHA-256, read by Python's csv module and checked against
+// sha256sum.
+TEST_F(ProductionTest, TheRecordSaysWhatHappenedToEveryCase) {
+    TESSARO_NEEDS_PEER_TOOLS("python3", "sha256sum");
+    const std::string a = record("a.pdf", 5000), b = record("b.xml", 300), c = record("c.pdf", 70000);
+    const std::string gone = (dir / "records" / "gone.pdf").string();
+    caseRow("04", "123", "<ATT>(A)" + a + "<EMR>(A)" + b);
+    caseRow("04", "124", " ");
+    caseRow("04", "0", "<ATT>(A)" + a);
+    caseRow("09", "31", "<ATT>(B)" + c);
+    caseRow("04", "125", "<ATT>(A)" + gone);
+    caseRow("A1", "7", "<ATT>(A)" + a);
+    EXPECT_EQ(run(), RunOutcome::stopped);
+
+    const fs::path recordFile = dir / "Records" / "11309" / "20241031-180000.csv";
+    EXPECT_TRUE(readBytes(recordFile).starts_with("\xEF\xBB\xBF"));
+    const auto rows = peers::run("python3 -c \"import csv,sys\n"
+                                 "for r in csv.reader(open(sys.argv[1], encoding='utf-8-sig', newline='')): print('|'.join(r))\" " +
+                                 peers::shellQuote(recordFile));
+    const auto sha = [](const fs::path& file) { return peers::run("sha256sum " + peers::shellQuote(file)).output.substr(0, 64); };
+    const auto line = [&](const fs::path& file) { return file.string() + "|" + std::to_string(fs::file_size(file)) + "|" + sha(file); };
+    const fs::path first = output() / "0123456789_1131031_001.zip", second = output() / "0123456789_1131031_002.zip";
+    const std::string header = "第幾筆|案件分類|流水號|抽審檔|結果|訊息|抽審檔大小|抽審檔SHA-256|病歷檔案1|病歷檔案1大小|病歷檔案1SHA-256|"
+                               "病歷檔案2|病歷檔案2大小|病歷檔案2SHA-256";
+    const std::string packageFields = [&](const fs::path& p) {
+        return std::to_string(fs::file_size(p)) + "|" + sha(p);
+    }(first);
+    std::istringstream lines(rows.output);
+    std::vector<std::string> got;
+    for (std::string l; std::getline(lines, l);) got.push_back(l);
+    EXPECT_THAT(got, ElementsAre(header, "1|04|123|" + first.filename().string() + "|已製作||" + packageFields + "|" + line(a) + "|" + line(b),
+                                 "2|04|124||略過|第2筆病歷檔案資料空白||", "3|04|0||略過|第3筆病歷流水號錯誤||",
+                                 "4|09|31|" + second.filename().string() + "|已製作||" + std::to_string(fs::file_size(second)) + "|" +
+                                     sha(second) + "|" + line(c),
+                                 "5|04|125||停止製作|第5筆病歷檔案:" + gone + "不存在||", "6|A1|7||未處理(製作已先停止)|||"));
+
+    // A later run of the day writes a record of its own; nothing is appended to this one.
+    const std::string before = readBytes(recordFile);
+    ws.clearAuditlist();
+    caseRow("04", "123", "<ATT>(A)" + a + "<EMR>(A)" + b);
+    EXPECT_EQ(run(), RunOutcome::completed);
+    EXPECT_EQ(readBytes(recordFile), before);
+    EXPECT_TRUE(fs::exists(dir / "Records" / "11309" / "20241031-180000-2.csv"));
+    EXPECT_FALSE(fs::exists(output() / "20241031-180000.csv"));
+}
+
 TEST_F(ProductionTest, EveryCasePassedOverStillEndsWithTheClosingMessage) {
     caseRow("04", "0", "<ATT>(A)" + record("a.pdf"));
     caseRow("04", "124", "");
@@ -632,7 +701,7 @@ TEST(ProductionOutsideTest, UmaskIsHonouredAndOddProgramFoldersWork) {
         EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << entry.path();
         files += entry.is_regular_file();
     }
-    EXPECT_EQ(files, 6);  // two copies, two cabinets, the document, the package
+    EXPECT_EQ(files, 7);  // two copies, two cabinets, the document, the package, the record
 }
 
 }  // namespace
