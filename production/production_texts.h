@@ -35,6 +35,16 @@ inline std::string packageOfAnotherCase(std::string_view package, std::uint32_t 
            "起的檔名都可使用，請改用這個序號再製作。";
 }
 
+// The program folder's working folders are in use by another run (a second window or
+// command), or its lock file cannot be made: the run or import did nothing.
+inline std::string folderInUse(std::string_view appPath) {
+    return "程式資料夾" + std::string(appPath) + "正由另一個製作或匯入使用中，本次沒有執行，也沒有變更任何檔案。請等它完成後再試。";
+}
+inline std::string folderNotLocked(std::string_view lockFile, std::string_view reason) {
+    return "無法建立鎖定檔" + std::string(lockFile) + "，原因：" + std::string(reason) +
+           "。無法確定沒有其他製作或匯入同時使用程式資料夾，本次沒有執行。";
+}
+
 // A working folder still holds `file` after it was emptied and made again.
 inline std::string folderNotEmptied(std::string_view folder, std::string_view file) {
     return "工作資料夾" + std::string(folder) + "無法清空，仍有檔案" + std::string(file) + "，製作已停止。請關閉使用它的程式後再製作。";

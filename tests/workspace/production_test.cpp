@@ -614,7 +614,7 @@ TEST(ProductionOutsideTest, UmaskIsHonouredAndOddProgramFoldersWork) {
         EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << entry.path();
         files += entry.is_regular_file();
     }
-    EXPECT_EQ(files, 6);  // two copies, two cabinets, the document, the package
+    EXPECT_EQ(files, 7);  // two copies, two cabinets, the document, the package, the lock file
 }
 
 }  // namespace
