@@ -6,6 +6,7 @@
 #include "platform/file_io.h"
 #include "platform/path_text.h"
 #include "platform/user_port.h"
+#include "production/package_leftovers.h"
 
 #include <array>
 #include <cstdint>
@@ -62,6 +63,7 @@ void buildCabinet(const fs::path& folder, const fs::path& cabinet, UserPort& por
 void writePackage(const fs::path& package, const std::vector<fs::path>& members, UserPort& port) {
     archives::TZipWriter writer(&port);
     writer.setStoreOptions(kPackageStoreOptions);
+    writer.setTempFilePrefix(packageTempPrefix(platform::utf8FromPath(package.filename())));
     writer.setOnItemFailure([](const archives::ItemFailure& failure) { throw Error(failure.text); });
     try {
         writer.CreateArchive(package);

@@ -10,6 +10,7 @@
 #include "production/case_packaging.h"
 #include "production/del_tree.h"
 #include "production/feereview_document.h"
+#include "production/package_leftovers.h"
 #include "production/package_names.h"
 #include "production/package_owner.h"
 #include "production/package_slots.h"
@@ -121,6 +122,9 @@ RunResult Run::run() {
     if (!namesAreFree()) return {RunOutcome::stopped, freeSequence_};
 
     createFolder(outputFolder_);
+    // What a killed run left in the folder the clerk uploads from goes now; no other run can
+    // be writing there, as this one holds the program folder's lock.
+    removePackageLeftovers(outputFolder_);
     const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
     const std::string outputFolder = settings_.appPath + "Upload" + sep + dates_.INSUyyymm + sep;
     for (std::size_t index = 0; index < total_; ++index) {

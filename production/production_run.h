@@ -5,6 +5,10 @@
 // names. If one would, it stops, names the package and gives the first sequence number from
 // which every name it needs is free.
 //
+// The caller holds the program folder's lock for the whole run (working_folders_lock.h), so
+// the run is alone in the working folders and the output folder, and removes the temporary
+// files a killed run left there (package_leftovers.h).
+//
 // The run walks the cases from top to bottom. For each it empties the working folders (and
 // stops when one cannot be emptied, so nothing left over reaches another case), checks
 // the case's attachment text and serial, starts its feereview document, copies every record

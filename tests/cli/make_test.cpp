@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -250,7 +251,7 @@ TEST_F(MakeTest, StandardOutputThatCannotBeWrittenFailsTheRun) {
 }
 
 #ifndef _WIN32
-// Runs on one program folder beside one that is still working.
+// Runs on one program folder beside one that is still working, or was killed.
 class FolderSharingTest : public MakeTest {
 protected:
     // A setting table of one case with one record file.
@@ -273,6 +274,14 @@ protected:
         for (const auto& entry : fs::recursive_directory_iterator(app()))
             entries[entry.path()] = {entry.is_regular_file() ? entry.file_size() : 0, entry.last_write_time()};
         return entries;
+    }
+    // The temporary files of packages in the output folder.
+    std::vector<std::string> leftovers() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(upload()))
+            if (entry.path().filename().string().starts_with(".~zip")) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 };
 
@@ -310,6 +319,58 @@ TEST_F(FolderSharingTest, ASecondRunOnTheFolderIsRefusedAndTouchesNothing) {
     EXPECT_EQ(checked.status, 0) << checked.out;
     // The folder is free again once the first run has ended.
     EXPECT_EQ(cli({"make", "--dir", app().string(), "--import", second.string(), "--seq", "101"}).status, 0);
+}
+
+// A run killed while it writes a package leaves nothing under the package's name (over an
+// earlier package: that package as it was); its lock does not hold up the next run, which
+// removes the temporary files it finds, and until then `check` names them.
+TEST_F(FolderSharingTest, AKilledRunLeavesNoPackageUnderItsNameAndTheNextRunTidiesUp) {
+    const fs::path small = table("small.txt", "09,31,<ATT>(A)" + record("small.pdf", "%PDF small"));
+    const fs::path big = table("big.txt", "04,123,<ATT>(A)" + bigRecord());
+    const Outcome made = cli({"make", "--dir", app().string(), "--import", small.string(), "--seq", "1"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string earlier = lines(made.out)[0];
+    std::string name = fs::path(earlier).filename().string();  // hospital_date_001.zip
+    const fs::path package = upload() / name.replace(name.size() - 7, 3, "002");
+    // Killed as soon as the new package's image is being written beside its name (a second
+    // name of an earlier package, kept meanwhile, does not count).
+    const auto killWhilePackaging = [&] {
+        Background run({"make", "--dir", app().string(), "--import", big.string(), "--seq", "2"}, dir / "big.out", dir / "big.err");
+        EXPECT_TRUE(waitUntil([&] {
+            if (!fs::exists(upload())) return false;
+            const auto names = leftovers();
+            std::error_code ec;
+            return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return !fs::equivalent(upload() / n, package, ec); });
+        }));
+        run.signal(SIGKILL);
+        EXPECT_EQ(run.wait(), 128 + SIGKILL);
+    };
+
+    killWhilePackaging();
+    EXPECT_FALSE(fs::exists(package));
+    ASSERT_THAT(leftovers(), ElementsAre(StartsWith(".~zip" + package.filename().string() + ".")));
+    const Outcome stray = cli({"check", earlier});
+    EXPECT_EQ(stray.status, 1);
+    EXPECT_EQ(stray.out, (upload() / leftovers()[0]).string() + ": a temporary file of the package " +
+                             package.filename().string() +
+                             " left by a run that did not finish; it is no package and not to be uploaded (the next"
+                             " run into this folder removes it)\n");
+
+    const Outcome again = cli({"make", "--dir", app().string(), "--import", big.string(), "--seq", "2"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_THAT(leftovers(), ::testing::IsEmpty());
+    const Outcome clean = cli({"check", earlier, package.string()});
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_EQ(clean.out, "");
+
+    // Over the earlier package: killed while the new one is written beside it.
+    const std::string complete = tessaro::testing::readBytes(package);
+    killWhilePackaging();
+    EXPECT_EQ(tessaro::testing::readBytes(package), complete);
+    EXPECT_EQ(shell("python3", {"-c", "import sys, zipfile; sys.exit(zipfile.ZipFile(sys.argv[1]).testzip() is not None)",
+                                package.string()})
+                  .status,
+              0);
 }
 
 // "DATA" that keeps an earlier month's sampling file (here one the importing user may not
