@@ -1,9 +1,11 @@
 #include "production/production_run.h"
 
+#include "archives/cab/cab_records.h"
 #include "feeinput/declaration_header.h"
 #include "feeinput/declaration_text.h"
 #include "feeinput/text_fields.h"
 #include "platform/error.h"
+#include "platform/file_attributes.h"
 #include "platform/file_copy.h"
 #include "platform/path_text.h"
 #include "platform/user_port.h"
@@ -20,6 +22,7 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -90,7 +93,7 @@ private:
     CaseResult copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document);
     bool packageNameFree(PackageSlots slots, const DocumentCase& owner);
     void stopForTakenName(PackageSlots& slots, std::uint32_t sequence, bool nothingWritten);
-    void copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name);
+    bool copy(std::size_t n, const std::string& from, const std::string& folder, const std::string& name);
     void report(std::size_t n, const std::string& file) {
         currentFile_ = file;
         port_.showProgress({n, total_, file});
@@ -109,6 +112,9 @@ private:
     std::vector<DocumentCase> planned_;  // the cases that pass their checks, in list order
     std::optional<std::uint32_t> freeSequence_;
     std::string currentFile_;  // the file the run is working on, for error reports
+    // The bytes of the current case's copies in each working folder: what its cabinet will
+    // have to hold.
+    std::map<std::string, std::uint64_t> folderBytes_;
 };
 
 RunResult Run::run() {
@@ -297,6 +303,7 @@ Run::CaseResult Run::produceCase(std::size_t index) {
 Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document) {
     const std::vector<AttachmentFacts> attachments = cases_.showAttachments(n - 1);
     port_.processPendingMessages();
+    folderBytes_.clear();
     int copied = 0;
     for (const AttachmentFacts& attachment : attachments) {
         if (!fileExists(attachment.file)) {
@@ -305,7 +312,8 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
         }
         if (attachment.kind == "DCF") {
             document.addDicom();
-            copy(n, attachment.file, "DCF", dicomCopyName(facts.category, facts.serialText, sequence_));
+            if (!copy(n, attachment.file, "DCF", dicomCopyName(facts.category, facts.serialText, sequence_)))
+                return CaseResult::stopped;
         } else if (attachment.kind == "ATT" || attachment.kind == "EMR") {
             const std::string stem = recordCopyStem(attachment.contentClass, facts.category, facts.serialText, sequence_);
             const std::string extension = upperExtension(attachment.file);
@@ -318,7 +326,7 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
                 }
                 document.addMedicalRecord(stem, extension);
             }
-            copy(n, attachment.file, attachment.kind, windowsFileName(stem + extension));
+            if (!copy(n, attachment.file, attachment.kind, windowsFileName(stem + extension))) return CaseResult::stopped;
         } else {
             continue;  // a kind the package has no place for; its file was still checked
         }
@@ -329,17 +337,29 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
     return CaseResult::stopped;
 }
 
-void Run::copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name) {
+// Copies a record file into its working folder. False, after the message, when the case must
+// stop: the file would carry its folder's cabinet past what one cabinet can hold (found before
+// a byte is copied).
+bool Run::copy(std::size_t n, const std::string& from, const std::string& folder, const std::string& name) {
     report(n, from);
+    const fs::path source = platform::pathFromUtf8(from);
+    const auto status = platform::queryFileStatus(source);
+    std::uint64_t& folderBytes = folderBytes_[folder];
+    if (status && status->size > archives::cab::kMaxFolderInput - folderBytes) {
+        port_.showMessage(texts::tooLargeForCabinet(n, from, folder, archives::cab::kMaxFolderInput));
+        return false;
+    }
     const fs::path to = appPath_ / platform::pathFromUtf8(folder) / platform::pathFromUtf8(name);
     try {
-        platform::copyFileNoOverwrite(platform::pathFromUtf8(from), to);
+        platform::copyFileNoOverwrite(source, to);
     } catch (const Error& error) {
         // "The specified file already exists" names neither file: two record files of the case
         // map to one copy name.
         if (std::string_view(error.what()) != platform::kFileExistsText) throw;
         throw FileError(error.what(), from, "複製為" + platform::utf8FromPath(to) + "時，此名稱已被同一案件的另一個檔案使用");
     }
+    if (status) folderBytes += status->size;
+    return true;
 }
 
 }  // namespace

@@ -27,6 +27,19 @@ inline std::string notXml(std::size_t n, std::string_view path) {
 }
 inline std::string noRecordFiles(std::size_t n) { return caseText(n, "筆病歷檔案資料錯誤"); }
 
+// `number` with a comma between groups of three digits.
+inline std::string groupedDigits(std::uint64_t number) {
+    std::string digits = std::to_string(number);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+// A record file that would carry the cabinet of its kind (`folder`: ATT, EMR, DCF) past
+// `limit` bytes, the most one cabinet can hold.
+inline std::string tooLargeForCabinet(std::size_t n, std::string_view path, std::string_view folder, std::uint64_t limit) {
+    return caseText(n, "筆病歷檔案:" + std::string(path) + "超過CAB壓縮檔可容納的大小(" + std::string(folder) + "類檔案合計最多" +
+                           groupedDigits(limit) + "位元組)，無法製作");
+}
+
 // A package of the day under the name a case would take holds another case (or cannot be
 // read to tell whose it is). `nothingWritten`: the run found it before writing anything.
 inline std::string packageOfAnotherCase(std::string_view package, std::uint32_t freeSequence, bool nothingWritten) {

@@ -373,10 +373,16 @@ TEST_F(ProductionTest, HeaderChecksStopBeforeAnythingIsWritten) {
 
 TEST_F(ProductionTest, RecordFileProblemsStopTheRunAndKeepEarlierPackages) {
     const std::string good = record("good.pdf");
+    // A DICOM index beyond what one cabinet holds (sparse: nothing of it is on disk).
+    const fs::path huge = dir / "records" / "DICOMDIR";
+    std::ofstream(huge).close();
+    fs::resize_file(huge, 2'306'867'200);
     struct Case {
         std::string attachments, message;
     };
     const std::vector<Case> cases = {
+        {"<DCF>(A)" + huge.string(),
+         "第2筆病歷檔案:" + huge.string() + "超過CAB壓縮檔可容納的大小(DCF類檔案合計最多2,147,450,880位元組)，無法製作"},
         {"<ATT>(A)" + (dir / "records" / "gone.pdf").string(), "第2筆病歷檔案:" + (dir / "records" / "gone.pdf").string() + "不存在"},
         {"<ATT>(A)" + (dir / "records").string(), "第2筆病歷檔案:" + (dir / "records").string() + "不存在"},
         {"<EMR>(A)" + good, "第2筆病歷檔案:" + good + "必須是XML檔"},
@@ -393,6 +399,7 @@ TEST_F(ProductionTest, RecordFileProblemsStopTheRunAndKeepEarlierPackages) {
         EXPECT_EQ(run(), RunOutcome::stopped) << c.message;
         EXPECT_THAT(port.messages, ElementsAre(c.message));
         EXPECT_THAT(outputNames(), ElementsAre("0123456789_1131031_001.zip", "XML0123456789_2024103100000001.XML"));
+        EXPECT_TRUE(fs::is_empty(dir / "DCF") && fs::is_empty(dir / "ATT") && fs::is_empty(dir / "DATA")) << c.message;
         EXPECT_EQ(row(0).cells[kNoteCell], "已製");
         EXPECT_EQ(row(1).cells[kNoteCell], "");
         EXPECT_EQ(row(2).cells[kNoteCell], "");
