@@ -112,8 +112,9 @@ private:
     std::vector<DocumentCase> planned_;  // the cases that pass their checks, in list order
     std::optional<std::uint32_t> freeSequence_;
     std::string currentFile_;  // the file the run is working on, for error reports
-    // The bytes of the current case's copies in each working folder: what its cabinet will
-    // have to hold.
+    // The current case's copies: its record files as they were copied, and the bytes copied
+    // into each working folder (what its cabinet will have to hold).
+    std::vector<CopiedRecord> copied_;
     std::map<std::string, std::uint64_t> folderBytes_;
 };
 
@@ -294,8 +295,14 @@ Run::CaseResult Run::produceCase(std::size_t index) {
     const platform::CivilDate day = dateOf(today());
     if (!packageNameFree(PackageSlots(outputFolder_, hospitalCode_, day), documentCaseOf(facts.category, serial)))
         return CaseResult::stopped;
-    const PackagingJob job{appPath_, outputFolder_, packageNames(hospitalCode_, day, sequence_)};
-    const fs::path package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, platform::utf8FromPath(file)); });
+    const PackagingJob job{appPath_, outputFolder_, packageNames(hospitalCode_, day, sequence_), copied_};
+    fs::path package;
+    try {
+        package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, platform::utf8FromPath(file)); });
+    } catch (const RecordChanged& changed) {
+        port_.showMessage(texts::changedWhileRead(n, changed.file()));
+        return CaseResult::stopped;
+    }
     cases_.packageMade(index, package);
     return CaseResult::produced;
 }
@@ -303,6 +310,7 @@ Run::CaseResult Run::produceCase(std::size_t index) {
 Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document) {
     const std::vector<AttachmentFacts> attachments = cases_.showAttachments(n - 1);
     port_.processPendingMessages();
+    copied_.clear();
     folderBytes_.clear();
     int copied = 0;
     for (const AttachmentFacts& attachment : attachments) {
@@ -339,7 +347,7 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
 
 // Copies a record file into its working folder. False, after the message, when the case must
 // stop: the file would carry its folder's cabinet past what one cabinet can hold (found before
-// a byte is copied).
+// a byte is copied), or it changed while it was read.
 bool Run::copy(std::size_t n, const std::string& from, const std::string& folder, const std::string& name) {
     report(n, from);
     const fs::path source = platform::pathFromUtf8(from);
@@ -350,15 +358,21 @@ bool Run::copy(std::size_t n, const std::string& from, const std::string& folder
         return false;
     }
     const fs::path to = appPath_ / platform::pathFromUtf8(folder) / platform::pathFromUtf8(name);
+    platform::CopiedSource copied;
     try {
-        platform::copyFileNoOverwrite(source, to);
+        copied = platform::copyFileNoOverwrite(source, to);
     } catch (const Error& error) {
         // "The specified file already exists" names neither file: two record files of the case
         // map to one copy name.
         if (std::string_view(error.what()) != platform::kFileExistsText) throw;
         throw FileError(error.what(), from, "複製為" + platform::utf8FromPath(to) + "時，此名稱已被同一案件的另一個檔案使用");
     }
-    if (status) folderBytes += status->size;
+    if (copied.changed) {
+        port_.showMessage(texts::changedWhileRead(n, from));
+        return false;
+    }
+    folderBytes += copied.stamp.size;
+    copied_.push_back({from, copied.stamp});
     return true;
 }
 

@@ -15,7 +15,8 @@
 // file under its fixed name (a copy never overwrites), and packs cabinets, document and ZIP
 // package (case_packaging.h). A case with a blank attachment text or a bad serial is skipped
 // with a message and uses no sequence number; a missing or wrong record file stops the run,
-// and so does one its cabinet cannot hold (found before it is copied).
+// and so does one its cabinet cannot hold (found before it is copied) or one that changed
+// while it was copied or before its package was finished.
 // Errors of files and archives are thrown as tessaro::Error and end the run at once; cases
 // finished before keep their packages and marks. An error raised while a case is handled
 // gets a second line naming the case, the file and, where known, the reason.

@@ -39,6 +39,10 @@ inline std::string tooLargeForCabinet(std::size_t n, std::string_view path, std:
     return caseText(n, "筆病歷檔案:" + std::string(path) + "超過CAB壓縮檔可容納的大小(" + std::string(folder) + "類檔案合計最多" +
                            groupedDigits(limit) + "位元組)，無法製作");
 }
+// A record file that changed while it was copied or before its package was finished.
+inline std::string changedWhileRead(std::size_t n, std::string_view path) {
+    return caseText(n, "筆病歷檔案:" + std::string(path) + "在讀取時被修改，請關閉正在寫入它的程式後再製作");
+}
 
 // A package of the day under the name a case would take holds another case (or cannot be
 // read to tell whose it is). `nothingWritten`: the run found it before writing anything.

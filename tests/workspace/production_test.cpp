@@ -10,8 +10,10 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include <sys/stat.h>
 
@@ -513,6 +515,48 @@ TEST_F(ProductionFailureTest, AFailingCabinetLeavesAnEarlierPackageOfTheSameName
                                                       intruder.string() + "，原因："));
     EXPECT_EQ(readBytes(package), before);
     EXPECT_EQ(ws.cases()[0].cells[kNoteCell], "");
+}
+
+// A record file that changes after it was copied (here as its package is written; the copy
+// itself compares the file before and after) was being written by another program: the case
+// stops, its package is taken back (an earlier one put back as it was), its document too.
+TEST_F(ProductionFailureTest, ARecordFileThatChangesWhileItIsPackedTakesThePackageBack) {
+    const fs::path source = dir / "a.pdf";
+    const fs::path output = package.parent_path();
+    const auto folder = [&] {
+        std::map<std::string, std::string> files;
+        if (fs::exists(output))
+            for (const auto& entry : fs::directory_iterator(output)) files[entry.path().filename().string()] = readBytes(entry.path());
+        return files;
+    };
+    struct Change {
+        std::string what;
+        bool earlierPackage;
+        std::function<void()> change;
+    };
+    const std::vector<Change> changes = {
+        {"grown", false, [&] { std::ofstream(source, std::ios::app) << " and more"; }},
+        {"rewritten at its size", true, [&] { fs::last_write_time(source, fs::last_write_time(source) + std::chrono::seconds(1)); }},
+    };
+    for (const Change& c : changes) {
+        fs::remove_all(output);
+        port.interfere = nullptr;
+        ws.cases()[0].cells[kIdCell] = "A123456789";
+        if (c.earlierPackage) {
+            ASSERT_TRUE(run());
+        }
+        ws.cases()[0].cells[kIdCell] = "B223456789";  // the new document differs
+        const auto before = folder();
+        port.messages.clear();
+        port.interfere = [&](const fs::path& file) {
+            if (file == package) c.change();
+        };
+        EXPECT_TRUE(run()) << c.what;
+        EXPECT_THAT(port.messages, ElementsAre("第1筆病歷檔案:" + source.string() + "在讀取時被修改，請關閉正在寫入它的程式後再製作"))
+            << c.what;
+        EXPECT_EQ(folder(), before) << c.what;
+        EXPECT_EQ(ws.cases()[0].cells[kNoteCell], "") << c.what;
+    }
 }
 
 TEST_F(ProductionTest, ADocumentThatCannotBeSavedLeavesTheRowUnmarked) {
