@@ -41,10 +41,25 @@ void checkSource(const std::filesystem::path& from) {
 
 }  // namespace
 
-void copyFileNoOverwrite(const std::filesystem::path& from, const std::filesystem::path& to) {
+std::optional<FileStamp> fileStamp(const std::filesystem::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    const auto wide = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+    return FileStamp{wide(data.nFileSizeHigh, data.nFileSizeLow),
+                     static_cast<std::int64_t>(wide(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime))};
+}
+
+CopiedSource copyFileNoOverwrite(const std::filesystem::path& from, const std::filesystem::path& to) {
     checkSource(from);
+    const std::optional<FileStamp> before = fileStamp(from);
     // CopyFileW copies the attributes and the last-write time and sets the archive bit.
-    if (::CopyFileW(from.c_str(), to.c_str(), TRUE)) return;
+    if (::CopyFileW(from.c_str(), to.c_str(), TRUE)) {
+        const std::optional<FileStamp> after = fileStamp(from);
+        const std::optional<FileStamp> copy = fileStamp(to);
+        const bool changed = !before || after != before || !copy || copy->size != before->size;
+        return {before.value_or(FileStamp{}), changed};
+    }
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) throw Error(kFileExistsText);
     throw Error(cannotCreateText(to, reasonFor(error)));
@@ -84,8 +99,9 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-// Copies every byte; on failure gives the error text.
-std::string copyBytes(int in, int out, const std::filesystem::path& from, const std::filesystem::path& to) {
+// Copies every byte, counting them into `copied`; on failure gives the error text.
+std::string copyBytes(int in, int out, const std::filesystem::path& from, const std::filesystem::path& to,
+                      std::uint64_t& copied) {
     std::vector<char> piece(kPiece);
     for (;;) {
         const ssize_t n = ::read(in, piece.data(), piece.size());
@@ -93,12 +109,24 @@ std::string copyBytes(int in, int out, const std::filesystem::path& from, const 
         if (n < 0) return cannotReadText(from, std::strerror(errno));
         if (n == 0) return {};
         if (!writeAll(out, piece.data(), static_cast<std::size_t>(n))) return cannotWriteText(to, std::strerror(errno ? errno : EIO));
+        copied += static_cast<std::uint64_t>(n);
     }
+}
+
+FileStamp stampOf(const struct stat& st) {
+    return {static_cast<std::uint64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
 }  // namespace
 
-void copyFileNoOverwrite(const std::filesystem::path& from, const std::filesystem::path& to) {
+std::optional<FileStamp> fileStamp(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return stampOf(st);
+}
+
+CopiedSource copyFileNoOverwrite(const std::filesystem::path& from, const std::filesystem::path& to) {
     // O_NONBLOCK: a pipe put in the file's place must not hang the run; it is refused below.
     Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0) throw Error(cannotOpenText(from, std::strerror(errno)));
@@ -112,7 +140,8 @@ void copyFileNoOverwrite(const std::filesystem::path& from, const std::filesyste
         if (errno == EEXIST) throw Error(kFileExistsText);
         throw Error(cannotCreateText(to, std::strerror(errno)));
     }
-    std::string failure = copyBytes(in.get(), out.get(), from, to);
+    std::uint64_t copied = 0;
+    std::string failure = copyBytes(in.get(), out.get(), from, to, copied);
     if (failure.empty() && !out.close()) failure = cannotWriteText(to, std::strerror(errno));
     if (!failure.empty()) {
         std::error_code ec;
@@ -121,6 +150,10 @@ void copyFileNoOverwrite(const std::filesystem::path& from, const std::filesyste
     }
     setLastWriteTime(to, source.st_mtime);
     if (isReadOnly(from)) applyDosAttributes(to, dos_attr::kReadOnly);
+    // Looked up by its name again: a file put in the source's place counts as a change too.
+    const FileStamp before = stampOf(source);
+    const std::optional<FileStamp> after = fileStamp(from);
+    return {before, after != before || copied != before.size};
 }
 
 #endif

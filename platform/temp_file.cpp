@@ -21,23 +21,23 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 
+}  // namespace
+
 // Six characters of [0-9A-Za-z], as mkstemp puts in place of "XXXXXX".
-std::string randomSuffix(std::random_device& random) {
+std::string temporaryNameSuffix() {
     static constexpr char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    std::random_device random;
     std::uniform_int_distribution<size_t> pick(0, sizeof kAlphabet - 2);
     std::string suffix(6, '0');
     for (char& c : suffix) c = kAlphabet[pick(random)];
     return suffix;
 }
 
-}  // namespace
-
 std::optional<TempFile> TempFile::create(const std::filesystem::path& folder, std::string_view prefix,
                                          std::filesystem::path* attempted) {
     if (attempted) *attempted = folder / (std::string(prefix) + "XXXXXX");
-    std::random_device random;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::filesystem::path path = folder / (std::string(prefix) + randomSuffix(random));
+        const std::filesystem::path path = folder / (std::string(prefix) + temporaryNameSuffix());
         // Created as any new file is (the umask and a folder's default ACL apply), which tells
         // the permissions a replacement without a predecessor takes; then private while written.
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

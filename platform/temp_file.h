@@ -26,6 +26,10 @@ std::filesystem::path systemTempFolder();
 // made in this file's folder, so the rename stays on one file system.
 std::filesystem::path replacementTarget(const std::filesystem::path& path);
 
+// Six random characters that end a temporary file's name: [0-9A-Za-z] (lower case only on
+// Windows, whose names ignore case).
+std::string temporaryNameSuffix();
+
 class TempFile {
 public:
     // Creates "<folder>/<prefix>XXXXXX". Nothing when it cannot be made; `attempted` then

@@ -22,14 +22,15 @@ namespace {
 constexpr int kAttempts = 100;
 constexpr unsigned kMaxPiece = 1u << 30;  // _read and _write count in unsigned int
 
-std::string randomSuffix(std::mt19937& random) {
+}  // namespace
+
+std::string temporaryNameSuffix() {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    static thread_local std::mt19937 random(std::random_device{}());
     std::string suffix(6, '\0');
     for (char& c : suffix) c = kLetters[random() % (sizeof kLetters - 1)];
     return suffix;
 }
-
-}  // namespace
 
 std::filesystem::path systemTempFolder() {
     std::error_code ec;
@@ -41,9 +42,8 @@ std::optional<TempFile> TempFile::create(const std::filesystem::path& folder, st
                                          std::filesystem::path* attempted) {
     const std::wstring widePrefix = win32::toWide(prefix);
     if (attempted) *attempted = folder / (widePrefix + L"XXXXXX");
-    std::mt19937 random(std::random_device{}());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::filesystem::path name = folder / (widePrefix + win32::toWide(randomSuffix(random)));
+        const std::filesystem::path name = folder / (widePrefix + win32::toWide(temporaryNameSuffix()));
         HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {

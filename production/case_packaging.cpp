@@ -4,8 +4,10 @@
 #include "archives/zip/zip_writer.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/kept_file.h"
 #include "platform/path_text.h"
 #include "platform/user_port.h"
+#include "production/package_leftovers.h"
 
 #include <array>
 #include <cstdint>
@@ -62,6 +64,7 @@ void buildCabinet(const fs::path& folder, const fs::path& cabinet, UserPort& por
 void writePackage(const fs::path& package, const std::vector<fs::path>& members, UserPort& port) {
     archives::TZipWriter writer(&port);
     writer.setStoreOptions(kPackageStoreOptions);
+    writer.setTempFilePrefix(packageTempPrefix(platform::utf8FromPath(package.filename())));
     writer.setOnItemFailure([](const archives::ItemFailure& failure) { throw Error(failure.text); });
     try {
         writer.CreateArchive(package);
@@ -107,6 +110,42 @@ private:
     bool kept_ = false;
 };
 
+// The package's name while a new package replaces it: an earlier package is kept under a
+// second name first, so that the new one can be taken back when it must not stay.
+class PackageRollback {
+public:
+    explicit PackageRollback(fs::path package) : package_(std::move(package)) {
+        std::error_code ec;
+        if (!fs::is_regular_file(package_, ec)) return;
+        std::string reason;
+        earlier_ = platform::KeptFile::keep(package_, packageTempPrefix(platform::utf8FromPath(package_.filename())), reason);
+        // A package that could not be put back is not replaced.
+        if (!earlier_) throw Error(platform::cannotCreateText(package_, reason));
+    }
+    PackageRollback(const PackageRollback&) = delete;
+    PackageRollback& operator=(const PackageRollback&) = delete;
+
+    // Puts the earlier package back in one step, or removes the new one. Should that fail, the
+    // new package stays: complete, but its row unmarked, and the user is told to make it again.
+    void takeBack() noexcept {
+        std::string reason;
+        std::error_code ec;
+        if (earlier_) earlier_->restore(reason);
+        else fs::remove(package_, ec);
+    }
+
+private:
+    fs::path package_;
+    std::optional<platform::KeptFile> earlier_;  // its kept name goes with it
+};
+
+// The first record file that is no longer what was copied of it.
+std::optional<std::string> firstChanged(const std::vector<CopiedRecord>& records) {
+    for (const CopiedRecord& record : records)
+        if (platform::fileStamp(platform::pathFromUtf8(record.file)) != record.stamp) return record.file;
+    return std::nullopt;
+}
+
 }  // namespace
 
 fs::path packageCase(const PackagingJob& job, const FeeReviewDocument& document, UserPort& port,
@@ -130,7 +169,12 @@ fs::path packageCase(const PackagingJob& job, const FeeReviewDocument& document,
 
     const fs::path package = job.outputFolder / platform::pathFromUtf8(job.names.package);
     report(package);
+    PackageRollback packageRollback(package);
     writePackage(package, members, port);
+    if (const auto changed = firstChanged(job.records)) {
+        packageRollback.takeBack();
+        throw RecordChanged(*changed);
+    }
     rollback.keep();
     return package;
 }

@@ -1,15 +1,18 @@
 #include "production/production_run.h"
 
+#include "archives/cab/cab_records.h"
 #include "feeinput/declaration_header.h"
 #include "feeinput/declaration_text.h"
 #include "feeinput/text_fields.h"
 #include "platform/error.h"
+#include "platform/file_attributes.h"
 #include "platform/file_copy.h"
 #include "platform/path_text.h"
 #include "platform/user_port.h"
 #include "production/case_packaging.h"
 #include "production/del_tree.h"
 #include "production/feereview_document.h"
+#include "production/package_leftovers.h"
 #include "production/package_names.h"
 #include "production/package_owner.h"
 #include "production/package_slots.h"
@@ -23,6 +26,7 @@
 #include <cmath>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -93,7 +97,7 @@ private:
     CaseResult copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document);
     bool packageNameFree(PackageSlots slots, const DocumentCase& owner);
     void stopForTakenName(PackageSlots& slots, std::uint32_t sequence, bool nothingWritten);
-    void copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name);
+    bool copy(std::size_t n, const std::string& from, const std::string& folder, const std::string& name);
     void report(std::size_t n, const std::string& file) {
         currentFile_ = file;
         port_.showProgress({n, total_, file});
@@ -127,6 +131,10 @@ private:
     std::size_t problems_ = 0;  // packages the check found problems in
     fs::path record_;
     std::string recordError_;
+    // The current case's copies: its record files as they were copied, and the bytes copied
+    // into each working folder (what its cabinet will have to hold).
+    std::vector<CopiedRecord> copied_;
+    std::map<std::string, std::uint64_t> folderBytes_;
 };
 
 RunResult Run::run() {
@@ -140,6 +148,9 @@ RunResult Run::run() {
     if (!namesAreFree()) return {RunOutcome::stopped, freeSequence_, 0, {}};
 
     createFolder(outputFolder_);
+    // What a killed run left in the folder the clerk uploads from goes now; no other run can
+    // be writing there, as this one holds the program folder's lock.
+    removePackageLeftovers(outputFolder_);
     const DateTime started = today();
     startJournal();
     const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
@@ -394,8 +405,14 @@ Run::CaseResult Run::produceCase(std::size_t index) {
     const platform::CivilDate day = dateOf(today());
     if (!packageNameFree(PackageSlots(outputFolder_, hospitalCode_, day), documentCaseOf(facts.category, serial)))
         return CaseResult::stopped;
-    const PackagingJob job{appPath_, outputFolder_, packageNames(hospitalCode_, day, sequence_)};
-    const fs::path package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, platform::utf8FromPath(file)); });
+    const PackagingJob job{appPath_, outputFolder_, packageNames(hospitalCode_, day, sequence_), copied_};
+    fs::path package;
+    try {
+        package = packageCase(job, document, port_, [&](const fs::path& file) { report(n, platform::utf8FromPath(file)); });
+    } catch (const RecordChanged& changed) {
+        tell(texts::changedWhileRead(n, changed.file()));
+        return CaseResult::stopped;
+    }
     journal_[index].fate = CaseFate::made;
     journal_[index].package = package;
     return CaseResult::produced;
@@ -404,6 +421,8 @@ Run::CaseResult Run::produceCase(std::size_t index) {
 Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeReviewDocument& document) {
     const std::vector<AttachmentFacts> attachments = cases_.attachments(n - 1);
     port_.processPendingMessages();
+    copied_.clear();
+    folderBytes_.clear();
     int copied = 0;
     for (const AttachmentFacts& attachment : attachments) {
         if (!fileExists(attachment.file)) {
@@ -412,7 +431,8 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
         }
         if (attachment.kind == "DCF") {
             document.addDicom();
-            copy(n, attachment.file, "DCF", dicomCopyName(facts.category, facts.serialText, sequence_));
+            if (!copy(n, attachment.file, "DCF", dicomCopyName(facts.category, facts.serialText, sequence_)))
+                return CaseResult::stopped;
         } else if (attachment.kind == "ATT" || attachment.kind == "EMR") {
             const std::string stem = recordCopyStem(attachment.contentClass, facts.category, facts.serialText, sequence_);
             const std::string extension = upperExtension(attachment.file);
@@ -425,7 +445,7 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
                 }
                 document.addMedicalRecord(stem, extension);
             }
-            copy(n, attachment.file, attachment.kind, windowsFileName(stem + extension));
+            if (!copy(n, attachment.file, attachment.kind, windowsFileName(stem + extension))) return CaseResult::stopped;
         } else {
             continue;  // a kind the package has no place for; its file was still checked
         }
@@ -436,11 +456,22 @@ Run::CaseResult Run::copyRecordFiles(std::size_t n, const CaseFacts& facts, FeeR
     return CaseResult::stopped;
 }
 
-void Run::copy(std::size_t n, const std::string& from, std::string_view folder, const std::string& name) {
+// Copies a record file into its working folder. False, after the message, when the case must
+// stop: the file would carry its folder's cabinet past what one cabinet can hold (found before
+// a byte is copied), or it changed while it was read.
+bool Run::copy(std::size_t n, const std::string& from, const std::string& folder, const std::string& name) {
     report(n, from);
+    const fs::path source = platform::pathFromUtf8(from);
+    const auto status = platform::queryFileStatus(source);
+    std::uint64_t& folderBytes = folderBytes_[folder];
+    if (status && status->size > archives::cab::kMaxFolderInput - folderBytes) {
+        tell(texts::tooLargeForCabinet(n, from, folder, archives::cab::kMaxFolderInput));
+        return false;
+    }
     const fs::path to = appPath_ / platform::pathFromUtf8(folder) / platform::pathFromUtf8(name);
+    platform::CopiedSource copied;
     try {
-        platform::copyFileNoOverwrite(platform::pathFromUtf8(from), to);
+        copied = platform::copyFileNoOverwrite(source, to);
         const FileDigest digest = digestOf(to);
         journal_[n - 1].files.push_back({from, digest.size, digest.sha256});
     } catch (const Error& error) {
@@ -449,6 +480,13 @@ void Run::copy(std::size_t n, const std::string& from, std::string_view folder, 
         if (std::string_view(error.what()) != platform::kFileExistsText) throw;
         throw FileError(error.what(), from, "複製為" + platform::utf8FromPath(to) + "時，此名稱已被同一案件的另一個檔案使用");
     }
+    if (copied.changed) {
+        tell(texts::changedWhileRead(n, from));
+        return false;
+    }
+    folderBytes += copied.stamp.size;
+    copied_.push_back({from, copied.stamp});
+    return true;
 }
 
 }  // namespace

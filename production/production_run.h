@@ -5,12 +5,18 @@
 // names. If one would, it stops, names the package and gives the first sequence number from
 // which every name it needs is free.
 //
+// The caller holds the program folder's lock for the whole run (working_folders_lock.h), so
+// the run is alone in the working folders and the output folder, and removes the temporary
+// files a killed run left there (package_leftovers.h).
+//
 // The run walks the cases from top to bottom. For each it empties the working folders (and
 // stops when one cannot be emptied, so nothing left over reaches another case), checks
 // the case's attachment text and serial, starts its feereview document, copies every record
 // file under its fixed name (a copy never overwrites), and packs cabinets, document and ZIP
 // package (case_packaging.h). A case with a blank attachment text or a bad serial is skipped
-// with a message and uses no sequence number; a missing or wrong record file stops the run.
+// with a message and uses no sequence number; a missing or wrong record file stops the run,
+// and so does one its cabinet cannot hold (found before it is copied) or one that changed
+// while it was copied or before its package was finished.
 // Errors of files and archives are thrown as tessaro::Error and end the run at once; cases
 // finished before keep their packages and marks. An error raised while a case is handled
 // gets a second line naming the case, the file and, where known, the reason.

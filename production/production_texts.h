@@ -27,12 +27,39 @@ inline std::string notXml(std::size_t n, std::string_view path) {
 }
 inline std::string noRecordFiles(std::size_t n) { return caseText(n, "筆病歷檔案資料錯誤"); }
 
+// `number` with a comma between groups of three digits.
+inline std::string groupedDigits(std::uint64_t number) {
+    std::string digits = std::to_string(number);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+// A record file that would carry the cabinet of its kind (`folder`: ATT, EMR, DCF) past
+// `limit` bytes, the most one cabinet can hold.
+inline std::string tooLargeForCabinet(std::size_t n, std::string_view path, std::string_view folder, std::uint64_t limit) {
+    return caseText(n, "筆病歷檔案:" + std::string(path) + "超過CAB壓縮檔可容納的大小(" + std::string(folder) + "類檔案合計最多" +
+                           groupedDigits(limit) + "位元組)，無法製作");
+}
+// A record file that changed while it was copied or before its package was finished.
+inline std::string changedWhileRead(std::size_t n, std::string_view path) {
+    return caseText(n, "筆病歷檔案:" + std::string(path) + "在讀取時被修改，請關閉正在寫入它的程式後再製作");
+}
+
 // A package of the day under the name a case would take holds another case (or cannot be
 // read to tell whose it is). `nothingWritten`: the run found it before writing anything.
 inline std::string packageOfAnotherCase(std::string_view package, std::uint32_t freeSequence, bool nothingWritten) {
     return "上傳檔案" + std::string(package) + "屬於另一個案件(或讀不出屬於哪個案件)，不能覆蓋，製作已停止" +
            (nothingWritten ? "，沒有寫入任何檔案" : "") + "。\r\n當日序號從" + std::to_string(freeSequence) +
            "起的檔名都可使用，請改用這個序號再製作。";
+}
+
+// The program folder's working folders are in use by another run (a second window or
+// command), or its lock file cannot be made: the run or import did nothing.
+inline std::string folderInUse(std::string_view appPath) {
+    return "程式資料夾" + std::string(appPath) + "正由另一個製作或匯入使用中，本次沒有執行，也沒有變更任何檔案。請等它完成後再試。";
+}
+inline std::string folderNotLocked(std::string_view lockFile, std::string_view reason) {
+    return "無法建立鎖定檔" + std::string(lockFile) + "，原因：" + std::string(reason) +
+           "。無法確定沒有其他製作或匯入同時使用程式資料夾，本次沒有執行。";
 }
 
 // A working folder still holds `file` after it was emptied and made again.

@@ -19,6 +19,7 @@
 #include "platform/path_text.h"
 #include "platform/temp_file.h"
 #include "production/del_tree.h"
+#include "production/working_folders_lock.h"
 #include "tables/import_rules.h"
 #include "tables/import_source.h"
 #include "tables/import_texts.h"
@@ -264,6 +265,14 @@ ImportOutcome Workspace::CimportFileClick() {
     request.initialDir = platform::pathFromUtf8(values_.appPath);
     const auto chosen = port_.openFile(request);
     if (!chosen) return ImportOutcome::cancelled;
+
+    // An archive is unpacked into DATA, which a run may be using: the import holds the
+    // program folder's lock until it has read the sampling file, and a refusal keeps the list.
+    std::optional<platform::FileLock> lock;
+    if (tables::importSourceOf(fullPath(*chosen)) == tables::ImportSource::archive) {
+        lock = production::lockWorkingFolders(platform::pathFromUtf8(values_.appPath), port_);
+        if (!lock) return ImportOutcome::stopped;
+    }
 
     // From here on the old case list is gone, whatever follows.
     clearAuditlist();

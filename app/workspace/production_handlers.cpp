@@ -1,6 +1,8 @@
 // "製作電子抽審檔": the production run over the case list, driven from the window's state.
 #include "app/workspace/attachment_text.h"
 #include "app/workspace/workspace.h"
+#include "platform/path_text.h"
+#include "production/working_folders_lock.h"
 
 #include <utility>
 
@@ -47,6 +49,10 @@ private:
 };
 
 production::RunResult Workspace::CmakeAuditClick() {
+    // Held from the run's first step to its last: no other run may use the working folders.
+    const auto lock = production::lockWorkingFolders(platform::pathFromUtf8(values_.appPath), port_);
+    if (!lock) return {};
+
     production::RunSettings settings;
     settings.appPath = values_.appPath;
     settings.headerSource = values_.importfileMode == ImportFileMode::titxt ? production::HeaderSource::declarationFile

@@ -60,6 +60,10 @@ inline constexpr size_t kMaxBlockOutput = 32768 + 12;
 // 32-bit, and the cabinet library's own ceiling is 2^31 - 1 bytes.
 inline constexpr std::uint64_t kMaxCabinetSize = 0x7FFFFFFF;
 
+// The most uncompressed data one folder, and so one cabinet as the builder writes it, can
+// hold: 65535 data blocks (a 16-bit count) of 32 KiB each, 2,147,450,880 bytes.
+inline constexpr std::uint64_t kMaxFolderInput = std::uint64_t{0xFFFF} * kMaxBlockInput;
+
 // A cabinet holds at most 65535 files (16-bit count).
 inline constexpr size_t kMaxFiles = 0xFFFF;
 

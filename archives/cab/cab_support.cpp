@@ -206,6 +206,11 @@ void TCabCompress::addOneFile(CabinetWriter& writer, const TCabinetItem& item) {
         return;
     }
 
+    // A file the folder has no room for is refused before a byte of it is read.
+    if (!writer.hasRoomFor(info->size)) {
+        ReportError(static_cast<std::uint16_t>(CabErrorCode::formatLimit), kSizeLimitText);
+        return;
+    }
     std::optional<FileSource> data;
     try {
         data.emplace(source);

@@ -12,9 +12,6 @@
 namespace tessaro::archives::cab {
 namespace {
 
-// A cabinet's folder holds at most 65535 data blocks of 32 KiB each.
-constexpr std::uint64_t kMaxFolderInput = std::uint64_t{0xFFFF} * kMaxBlockInput;
-
 // The longest stored name the cabinet tools accept: 255 bytes and the terminator.
 constexpr size_t kMaxNameBytes = 255;
 
@@ -53,8 +50,7 @@ void CabinetWriter::addFile(ByteSource& source, const CabFileInfo& info) {
         // The worst case for the finished cabinet: the pending input stored, plus the directory.
         const std::uint64_t worstCase = tempLength_ + kDataHeaderSize + storedFrameSize(pendingLength_) +
                                         directorySize(fileRecordSize(record));
-        if (worstCase > kMaxCabinetSize)
-            throw CabinetWriteError(CabErrorCode::formatLimit, "The cabinet would exceed its size limit");
+        if (worstCase > kMaxCabinetSize) throw CabinetWriteError(CabErrorCode::formatLimit, kSizeLimitText);
         files_.push_back(std::move(record));
     } catch (const CabinetWriteError&) {
         rollBack(before);
@@ -73,8 +69,7 @@ void CabinetWriter::readData(ByteSource& source) {
         if (got == 0) return;
         pendingLength_ += got;
         folderSize_ += got;
-        if (folderSize_ > kMaxFolderInput)
-            throw CabinetWriteError(CabErrorCode::formatLimit, "The cabinet would exceed its size limit");
+        if (folderSize_ > kMaxFolderInput) throw CabinetWriteError(CabErrorCode::formatLimit, kSizeLimitText);
     }
 }
 

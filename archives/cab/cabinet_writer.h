@@ -51,6 +51,9 @@ private:
     CabErrorCode code_;
 };
 
+// Why a file that would carry the cabinet past its size limits is refused.
+inline constexpr const char* kSizeLimitText = "The cabinet would exceed its size limit";
+
 enum class FolderCompression { none, mszip };
 
 // What the cabinet records about one file besides its data.
@@ -85,6 +88,9 @@ public:
     void finish(const std::filesystem::path& path);
 
     size_t fileCount() const { return files_.size(); }
+    // True when `size` more bytes fit into the folder's 65535 blocks: a file that cannot is
+    // refused before it is read.
+    bool hasRoomFor(std::uint64_t size) const { return size <= kMaxFolderInput - folderSize_; }
 
 private:
     struct Mark {

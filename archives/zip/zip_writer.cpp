@@ -501,7 +501,7 @@ void TZipWriter::replacePackage(zip::StagingStore& image) {
     const std::filesystem::path target = platform::replacementTarget(fileName_);
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    auto temp = platform::TempFile::create(folder, ".~zip");
+    auto temp = platform::TempFile::create(folder, tempFilePrefix_);
     if (!temp) throw tessaro::Error(platform::cannotCreateText(fileName_, std::strerror(errno)));
     TempFileSink sink(*temp, fileName_);
     image.copyTo(sink);

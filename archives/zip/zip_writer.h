@@ -52,6 +52,10 @@ public:
     void setBaseDirectory(const std::filesystem::path& folder) { baseDirectory_ = folder; }
     // The folder of the staging stores' swap files; empty: the system's temporary folder.
     void setTempDirectory(const std::filesystem::path& folder) { tempDirectory_ = folder; }
+    // A save writes the image to "<prefix>XXXXXX" beside the package before it renames it over
+    // the package (default ".~zip"): callers that must recognise what a killed program left
+    // name it after the package.
+    void setTempFilePrefix(std::string prefix) { tempFilePrefix_ = std::move(prefix); }
     void setCodePages(zip::CodePagePair codePages) { codePages_ = codePages; }
     void setOnItemFailure(ItemFailureHandler handler) { onItemFailure_ = std::move(handler); }
     // Replaces how swap files are made (tests provoke swap-file failures with it).
@@ -129,6 +133,7 @@ private:
     DeflationOption deflation_ = DeflationOption::doNormal;
     std::filesystem::path baseDirectory_;
     std::filesystem::path tempDirectory_;
+    std::string tempFilePrefix_ = ".~zip";
 
     // The open archive.
     std::filesystem::path fileName_;

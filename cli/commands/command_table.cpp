@@ -77,7 +77,9 @@ std::span<const Command> allCommands() {
          "agreeing; every cabinet reads with valid checksums; the document is Big5,\n"
          "well-formed XML with its values in their formats; and its file entries match the\n"
          "files in the cabinets one to one. Prints one line per problem, prefixed with the\n"
-         "package's name; exit status 0 when there is none, 1 otherwise.\n",
+         "package's name, and one line for each temporary file of a package that a run which\n"
+         "did not finish left in the packages' folders; exit status 0 when there is none of\n"
+         "either, 1 otherwise.\n",
          runCheck},
     };
     return kCommands;

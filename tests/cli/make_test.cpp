@@ -6,12 +6,17 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <map>
 
 #ifndef _WIN32
+#include <signal.h>
 #include <unistd.h>
+
+#include <random>
 #endif
 
 namespace tessaro::cli {
@@ -248,6 +253,128 @@ TEST_F(MakeTest, StandardOutputThatCannotBeWrittenFailsTheRun) {
 }
 
 #ifndef _WIN32
+// Runs on one program folder beside one that is still working, or was killed.
+class FolderSharingTest : public MakeTest {
+protected:
+    // A setting table of one case with one record file.
+    fs::path table(const std::string& name, const std::string& caseLine) const {
+        return dir.write(name, big5Lines({(kSource / "examples" / "declaration.xml").string(), caseLine}));
+    }
+    // A record of 40 MB that does not compress, so that copying and packing it take a while.
+    std::string bigRecord() const {
+        std::mt19937_64 random(7);
+        std::string bytes(40 << 20, '\0');
+        for (std::size_t i = 0; i + 8 <= bytes.size(); i += 8) {
+            const std::uint64_t value = random();
+            std::memcpy(bytes.data() + i, &value, 8);
+        }
+        return record("big.pdf", bytes);
+    }
+    // Every entry below the program folder with its size and time.
+    std::map<fs::path, std::pair<std::uintmax_t, fs::file_time_type>> tree() const {
+        std::map<fs::path, std::pair<std::uintmax_t, fs::file_time_type>> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(app()))
+            entries[entry.path()] = {entry.is_regular_file() ? entry.file_size() : 0, entry.last_write_time()};
+        return entries;
+    }
+    // The temporary files of packages in the output folder.
+    std::vector<std::string> leftovers() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(upload()))
+            if (entry.path().filename().string().starts_with(".~zip")) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// While a run works on a program folder, a second make or a zip import on it is refused at
+// once with the message and changes nothing; the first run goes on undisturbed.
+TEST_F(FolderSharingTest, ASecondRunOnTheFolderIsRefusedAndTouchesNothing) {
+    const fs::path first = table("first.txt", "04,123,<ATT>(A)" + bigRecord());
+    const fs::path second = table("second.txt", "09,31,<ATT>(A)" + record("small.pdf", "%PDF small"));
+    dir.write("in/11309SMP.csv", big5Lines({"3501200000,11309,1,1131015,04,55,x,A123456789,x,x,x,新月,x,1130905"}));
+    ASSERT_EQ(shell("cd " + shellArg((dir / "in").string()) + " && zip -q ../SMP.zip 11309SMP.csv", {}).status, 0);
+
+    Background running({"make", "--dir", app().string(), "--import", first.string(), "--seq", "1"}, dir / "first.out",
+                       dir / "first.err");
+    ASSERT_TRUE(running.started());
+    // Held still while it copies its record.
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(app() / "ATT" / "11A04000123001.PDF"); }));
+    running.signal(SIGSTOP);
+    ASSERT_TRUE(running.running());
+    const auto before = tree();
+    const std::string inUse = "程式資料夾" + app().string() + "/正由另一個製作或匯入使用中，本次沒有執行，也沒有變更任何檔案。請等它完成後再試。\n";
+    const Outcome made = cli({"make", "--dir", app().string(), "--import", second.string(), "--seq", "101"});
+    EXPECT_EQ(made.status, 1);
+    EXPECT_EQ(made.err, "匯入完成\n" + inUse);
+    EXPECT_EQ(made.out, "");
+    const Outcome imported = cli({"import", "--dir", app().string(), (dir / "SMP.zip").string()});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_EQ(imported.err, inUse);
+    EXPECT_EQ(tree(), before);
+
+    running.signal(SIGCONT);
+    EXPECT_EQ(running.wait(), 0) << tessaro::testing::readBytes(dir / "first.err");
+    const std::vector<std::string> packages = lines(tessaro::testing::readBytes(dir / "first.out"));
+    ASSERT_EQ(packages.size(), 1u);
+    const Outcome checked = cli({"check", packages[0]});
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    // The folder is free again once the first run has ended.
+    EXPECT_EQ(cli({"make", "--dir", app().string(), "--import", second.string(), "--seq", "101"}).status, 0);
+}
+
+// A run killed while it writes a package leaves nothing under the package's name (over an
+// earlier package: that package as it was); its lock does not hold up the next run, which
+// removes the temporary files it finds, and until then `check` names them.
+TEST_F(FolderSharingTest, AKilledRunLeavesNoPackageUnderItsNameAndTheNextRunTidiesUp) {
+    const fs::path small = table("small.txt", "09,31,<ATT>(A)" + record("small.pdf", "%PDF small"));
+    const fs::path big = table("big.txt", "04,123,<ATT>(A)" + bigRecord());
+    const Outcome made = cli({"make", "--dir", app().string(), "--import", small.string(), "--seq", "1"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const std::string earlier = lines(made.out)[0];
+    std::string name = fs::path(earlier).filename().string();  // hospital_date_001.zip
+    const fs::path package = upload() / name.replace(name.size() - 7, 3, "002");
+    // Killed as soon as the new package's image is being written beside its name (a second
+    // name of an earlier package, kept meanwhile, does not count).
+    const auto killWhilePackaging = [&] {
+        Background run({"make", "--dir", app().string(), "--import", big.string(), "--seq", "2"}, dir / "big.out", dir / "big.err");
+        EXPECT_TRUE(waitUntil([&] {
+            if (!fs::exists(upload())) return false;
+            const auto names = leftovers();
+            std::error_code ec;
+            return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return !fs::equivalent(upload() / n, package, ec); });
+        }));
+        run.signal(SIGKILL);
+        EXPECT_EQ(run.wait(), 128 + SIGKILL);
+    };
+
+    killWhilePackaging();
+    EXPECT_FALSE(fs::exists(package));
+    ASSERT_THAT(leftovers(), ElementsAre(StartsWith(".~zip" + package.filename().string() + ".")));
+    const Outcome stray = cli({"check", earlier});
+    EXPECT_EQ(stray.status, 1);
+    EXPECT_EQ(stray.out, (upload() / leftovers()[0]).string() + ": a temporary file of the package " +
+                             package.filename().string() +
+                             " left by a run that did not finish; it is no package and not to be uploaded (the next"
+                             " run into this folder removes it)\n");
+
+    const Outcome again = cli({"make", "--dir", app().string(), "--import", big.string(), "--seq", "2"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_THAT(leftovers(), ::testing::IsEmpty());
+    const Outcome clean = cli({"check", earlier, package.string()});
+    EXPECT_EQ(clean.status, 0) << clean.out;
+    EXPECT_EQ(clean.out, "");
+
+    // Over the earlier package: killed while the new one is written beside it.
+    const std::string complete = tessaro::testing::readBytes(package);
+    killWhilePackaging();
+    EXPECT_EQ(tessaro::testing::readBytes(package), complete);
+    EXPECT_EQ(shell("python3", {"-c", "import sys, zipfile; sys.exit(zipfile.ZipFile(sys.argv[1]).testzip() is not None)",
+                                package.string()})
+                  .status,
+              0);
+}
+
 // "DATA" that keeps an earlier month's sampling file (here one the importing user may not
 // remove): the archive's own sampling file is taken, never the leftover.
 TEST_F(MakeTest, ALeftoverSamplingFileIsNeverTakenForTheArchives) {

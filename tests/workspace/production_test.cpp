@@ -10,8 +10,10 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include <sys/stat.h>
 
@@ -394,10 +396,16 @@ TEST_F(ProductionTest, HeaderChecksStopBeforeAnythingIsWritten) {
 
 TEST_F(ProductionTest, RecordFileProblemsStopTheRunAndKeepEarlierPackages) {
     const std::string good = record("good.pdf");
+    // A DICOM index beyond what one cabinet holds (sparse: nothing of it is on disk).
+    const fs::path huge = dir / "records" / "DICOMDIR";
+    std::ofstream(huge).close();
+    fs::resize_file(huge, 2'306'867'200);
     struct Case {
         std::string attachments, message;
     };
     const std::vector<Case> cases = {
+        {"<DCF>(A)" + huge.string(),
+         "第2筆病歷檔案:" + huge.string() + "超過CAB壓縮檔可容納的大小(DCF類檔案合計最多2,147,450,880位元組)，無法製作"},
         {"<ATT>(A)" + (dir / "records" / "gone.pdf").string(), "第2筆病歷檔案:" + (dir / "records" / "gone.pdf").string() + "不存在"},
         {"<ATT>(A)" + (dir / "records").string(), "第2筆病歷檔案:" + (dir / "records").string() + "不存在"},
         {"<EMR>(A)" + good, "第2筆病歷檔案:" + good + "必須是XML檔"},
@@ -414,6 +422,7 @@ TEST_F(ProductionTest, RecordFileProblemsStopTheRunAndKeepEarlierPackages) {
         EXPECT_EQ(run(), RunOutcome::stopped) << c.message;
         EXPECT_THAT(port.messages, ElementsAre(c.message));
         EXPECT_THAT(outputNames(), ElementsAre("0123456789_1131031_001.zip", "XML0123456789_2024103100000001.XML"));
+        EXPECT_TRUE(fs::is_empty(dir / "DCF") && fs::is_empty(dir / "ATT") && fs::is_empty(dir / "DATA")) << c.message;
         EXPECT_EQ(row(0).cells[kNoteCell], "已製");
         EXPECT_EQ(row(1).cells[kNoteCell], "");
         EXPECT_EQ(row(2).cells[kNoteCell], "");
@@ -546,6 +555,48 @@ TEST_F(ProductionFailureTest, APackageTheCheckFindsDamagedIsReportedAndNotMarked
     ASSERT_EQ(port.messages.size(), 1u);
     EXPECT_THAT(port.messages[0], ::testing::HasSubstr("\r\n\r\n檢查發現下列問題，這些抽審檔沒有標記「已製」，請勿上傳:\r\n"
                                                        "0123456789_1131031_001.zip："));
+}
+
+// A record file that changes after it was copied (here as its package is written; the copy
+// itself compares the file before and after) was being written by another program: the case
+// stops, its package is taken back (an earlier one put back as it was), its document too.
+TEST_F(ProductionFailureTest, ARecordFileThatChangesWhileItIsPackedTakesThePackageBack) {
+    const fs::path source = dir / "a.pdf";
+    const fs::path output = package.parent_path();
+    const auto folder = [&] {
+        std::map<std::string, std::string> files;
+        if (fs::exists(output))
+            for (const auto& entry : fs::directory_iterator(output)) files[entry.path().filename().string()] = readBytes(entry.path());
+        return files;
+    };
+    struct Change {
+        std::string what;
+        bool earlierPackage;
+        std::function<void()> change;
+    };
+    const std::vector<Change> changes = {
+        {"grown", false, [&] { std::ofstream(source, std::ios::app) << " and more"; }},
+        {"rewritten at its size", true, [&] { fs::last_write_time(source, fs::last_write_time(source) + std::chrono::seconds(1)); }},
+    };
+    for (const Change& c : changes) {
+        fs::remove_all(output);
+        port.interfere = nullptr;
+        ws.cases()[0].cells[kIdCell] = "A123456789";
+        if (c.earlierPackage) {
+            ASSERT_TRUE(run());
+        }
+        ws.cases()[0].cells[kIdCell] = "B223456789";  // the new document differs
+        const auto before = folder();
+        port.messages.clear();
+        port.interfere = [&](const fs::path& file) {
+            if (file == package) c.change();
+        };
+        EXPECT_TRUE(run()) << c.what;
+        EXPECT_THAT(port.messages, ElementsAre("第1筆病歷檔案:" + source.string() + "在讀取時被修改，請關閉正在寫入它的程式後再製作"))
+            << c.what;
+        EXPECT_EQ(folder(), before) << c.what;
+        EXPECT_EQ(ws.cases()[0].cells[kNoteCell], "") << c.what;
+    }
 }
 
 TEST_F(ProductionTest, ADocumentThatCannotBeSavedLeavesTheRowUnmarked) {
@@ -701,7 +752,7 @@ TEST(ProductionOutsideTest, UmaskIsHonouredAndOddProgramFoldersWork) {
         EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << entry.path();
         files += entry.is_regular_file();
     }
-    EXPECT_EQ(files, 7);  // two copies, two cabinets, the document, the package, the record
+    EXPECT_EQ(files, 8);  // two copies, two cabinets, the document, the package, the record, the lock file
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The cabinet builder component: what AddFolder and AddFile collect, how Compress reports,
 // and the cabinets it leaves behind (read back with our reader and checked by cabextract).
 #include "archives/cab/cab_folder_scan.h"
+#include "archives/cab/cab_records.h"
 #include "archives/cab/cab_support.h"
 #include "archives/cab/cabinet_reader.h"
 #include "tests/archives/cab/cab_test_support.h"
@@ -245,11 +246,15 @@ TEST(CabCompress, ReportsRunningTotalsAndStartFinishAndCanRunTwice) {
     EXPECT_EQ(tessaro::testing::readBytes(dir / "one.cab"), tessaro::testing::readBytes(dir / "two.cab"));
 }
 
+// A file that vanished, and one larger than a cabinet can hold (refused before it is read:
+// no data block of it is ever written), are reported; the rest is still written.
 TEST(CabCompress, AVanishedFileIsReportedAndTheRestStillWritten) {
     TESSARO_NEEDS_PEER_TOOLS("cabextract");
     TempDir dir;
     dir.write("in/a.txt", "aaa");
     dir.write("in/b.txt", "bbb");
+    dir.write("in/bb.dat", "");
+    fs::resize_file(dir / "in/bb.dat", kMaxFolderInput + 1);  // sparse
     dir.write("in/c.txt", "ccc");
     RecordingPort port;
     TCabCompress cab(port);
@@ -259,8 +264,9 @@ TEST(CabCompress, AVanishedFileIsReportedAndTheRestStillWritten) {
     cab.OnError = [&](TCustomCabComponent&, std::uint16_t code) { errors.push_back(code); };
     cab.FileName = (dir / "out.cab").string();
     EXPECT_TRUE(cab.Compress());
-    EXPECT_EQ(errors, (std::vector<std::uint16_t>{1}));
-    EXPECT_EQ(cab.LastError(), 1);
+    EXPECT_EQ(errors, (std::vector<std::uint16_t>{1, 9}));
+    EXPECT_EQ(cab.LastError(), 9);
+    EXPECT_EQ(cab.SourceFileSize(), 6);
     EXPECT_EQ(storedNames(dir / "out.cab"), (std::vector<std::string>{"a.txt", "c.txt"}));
     EXPECT_EQ(contentOf(dir / "out.cab", "c.txt"), "ccc");
     const auto check = tessaro::testing::runCommand("cabextract -t " + tessaro::testing::shellQuote(dir / "out.cab"));
