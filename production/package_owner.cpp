@@ -5,10 +5,8 @@
 #include "archives/zip/archive_loader.h"
 #include "archives/zip/checksum_streams.h"
 #include "archives/zip/entry_data.h"
-#include "feeinput/tag_search.h"
 #include "platform/code_page.h"
 #include "platform/random_access_file.h"
-#include "production/package_names.h"
 
 #include <cstdint>
 #include <string_view>
@@ -49,23 +47,25 @@ std::optional<std::string> entryBytes(archives::zip::LoadedArchive& archive, con
     return bytes.str();
 }
 
-// c7 and then c8 inside the document's cbody, by literal tag search over the Big5 bytes
-// (tags are ASCII, which in Big5 is always a character of its own).
+// The document's bytes up to and including the line of c10 (written as "<c10>…</c10>" and a
+// line break; the ID number never holds one).
+constexpr std::string_view kHeadEnd = "</c10>\r\n";
+
 std::optional<DocumentCase> caseInDocument(std::string_view document) {
-    const std::size_t body = feeinput::findLiteral(document, "<cbody>", 0);
-    if (body == std::string_view::npos) return std::nullopt;
-    const auto category = feeinput::findTag(document, "c7", body);
-    if (!category) return std::nullopt;
-    const auto serial = feeinput::findTag(document, "c8", category->next);
-    if (!serial) return std::nullopt;
-    return DocumentCase{std::string(category->in(document)), std::string(serial->in(document))};
+    const std::size_t end = document.find(kHeadEnd);
+    if (end == std::string_view::npos) return std::nullopt;
+    return DocumentCase{std::string(document.substr(0, end + kHeadEnd.size()))};
 }
 
 }  // namespace
 
-DocumentCase documentCaseOf(const std::string& category, std::int32_t serial) {
-    // As the document writes them: the category in code page 950, the serial as "%.6u".
-    return {platform::encodeCodePage(category), zeroPadded(static_cast<std::uint32_t>(serial), 6)};
+DocumentCase documentCaseOf(const ClaimHeader& header, const ClaimCase& claimCase) {
+    // As the document is saved: its lines in code page 950, each ended by CR LF.
+    FeeReviewDocument document;
+    document.begin(header, claimCase);
+    std::string text;
+    for (const std::string& line : document.lines()) text += line + "\r\n";
+    return {platform::encodeCodePage(text)};
 }
 
 std::optional<DocumentCase> packagedCase(const std::filesystem::path& package) noexcept {

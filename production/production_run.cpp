@@ -90,6 +90,7 @@ private:
     bool takeHeaderFromDeclaration();
     bool checkHeader();
     std::vector<DocumentCase> plannedCases() const;
+    ClaimHeader claimHeader() const;
     bool namesAreFree();
     bool resetWorkingFolders();
     CaseResult produceCaseNamed(std::size_t index);
@@ -293,9 +294,10 @@ bool Run::checkHeader() {
     // The fee year-month names the output folder and the hospital code starts every file
     // name: beyond being present, each must be a single name component. The declaration
     // date goes into every document as a Gregorian date, so it must be a ROC date that is a
-    // real day (anything else would be written as 18991230).
+    // real day (anything else would be written as 18991230); the fee month likewise a ROC
+    // year-month (YYYMM, month 01-12), as the insurer reads it.
     std::string_view problem;
-    if (dates_.INSUyyymm.empty() || !isNameComponent(dates_.INSUyyymm)) problem = texts::kBadFeeYearMonth;
+    if (!isRocYearMonth(dates_.INSUyyymm) || !isNameComponent(dates_.INSUyyymm)) problem = texts::kBadFeeYearMonth;
     else if (!isRocDate(dates_.INSUupdate)) problem = texts::kBadDeclarationDate;
     else if (hospitalCode_.empty() || !isNameComponent(hospitalCode_)) problem = texts::kBadHospitalCode;
     if (problem.empty()) return true;
@@ -313,9 +315,15 @@ std::vector<DocumentCase> Run::plannedCases() const {
         const CaseFacts facts = cases_.facts(index);
         const std::int32_t serial = feeinput::StrToIntDef(feeinput::Trim(facts.serialText), 0);
         if (!feeinput::Trim(facts.attachmentText).empty() && serial != 0)
-            planned.push_back(documentCaseOf(facts.category, serial));
+            planned.push_back(documentCaseOf(claimHeader(), {facts.category, serial, facts.idNumber}));
     }
     return planned;
+}
+
+// The claim every document of the run names. The declaration date is a valid ROC date by now
+// (checkHeader), so reading it reports nothing.
+ClaimHeader Run::claimHeader() const {
+    return {settings_.uploadType, hospitalCode_, dates_.INSUyyymm, settings_.declarationType, str7toDate(dates_.INSUupdate, port_)};
 }
 
 // Before anything is written: every name the run will use is free for its case.
@@ -396,14 +404,13 @@ Run::CaseResult Run::produceCase(std::size_t index) {
     }
 
     FeeReviewDocument document;
-    const ClaimHeader header{settings_.uploadType, hospitalCode_, dates_.INSUyyymm, settings_.declarationType,
-                             str7toDate(dates_.INSUupdate, port_)};
-    document.begin(header, {facts.category, serial, facts.idNumber});
+    const ClaimCase claimCase{facts.category, serial, facts.idNumber};
+    document.begin(claimHeader(), claimCase);
     if (const CaseResult copied = copyRecordFiles(n, facts, document); copied != CaseResult::produced) return copied;
     document.close();
 
     const platform::CivilDate day = dateOf(today());
-    if (!packageNameFree(PackageSlots(outputFolder_, hospitalCode_, day), documentCaseOf(facts.category, serial)))
+    if (!packageNameFree(PackageSlots(outputFolder_, hospitalCode_, day), documentCaseOf(claimHeader(), claimCase)))
         return CaseResult::stopped;
     const PackagingJob job{appPath_, outputFolder_, packageNames(hospitalCode_, day, sequence_), copied_};
     fs::path package;

@@ -97,6 +97,10 @@ bool isRocDate(std::string_view text) {
     return isValidCivilDate(number(0, 3) + 1911, number(3, 2), number(5, 2));
 }
 
+bool isRocYearMonth(std::string_view text) {
+    return text.size() == 5 && isRocDate(std::string(text) + "01");
+}
+
 DateTime str7toDate(const std::string& tmpstr, UserPort& port) {
     const std::vector<std::string> chars = characters(tmpstr);
     if (chars.size() != 7) return 0;

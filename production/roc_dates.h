@@ -44,6 +44,8 @@ DateTime str7toDate(const std::string& tmpstr, UserPort& port);
 // True when `text` is a ROC date as a declaration carries it: seven digits YYYMMDD that form
 // a date of the Gregorian calendar (year + 1911). Reports nothing.
 bool isRocDate(std::string_view text);
+// True when `text` is a ROC year-month as a fee month is written: five digits YYYMM, month 01-12.
+bool isRocYearMonth(std::string_view text);
 
 // The date of `dt` as eight Gregorian digits, "YYYYMMDD"; the zero date for an invalid `dt`.
 std::string DateTimeToStr8(DateTime dt);

@@ -139,7 +139,9 @@ void EditorTable::passWheelToList(QWidget& editor) {
 }
 
 bool EditorTable::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel && watched->isWidgetType() && !static_cast<QWidget*>(watched)->hasFocus()) {
+    if (event->type() == QEvent::Wheel && watched->isWidgetType()) {
+        // The wheel never picks an item of a row's drop-down, not even one the user clicked
+        // before: one notch over a category would look another case up and empty the row.
         // Scrolled here rather than passed on: Qt would hand a passed-on wheel event back to
         // the widget it began at. A notch (120) moves the lines the desktop sets; the rest of
         // finer wheels is kept for the next turn.

@@ -74,14 +74,21 @@ void Workspace::CattDelClick() {
     if (const auto selected = attachments_.selected()) attachments_.remove(*selected);
 }
 
+// A kind or class the user picks goes into the case at once: the list shows it, so the
+// package must carry it (rows without a file are not written, as at a file dialog). A kind
+// that is none of the three is not written back: the row's file would drop out of the case.
 void Workspace::sTypeChange(AttachmentRowId sender) {
     AttachmentRow* row = attachmentRow(sender);
-    if (row && row->record) row->kind = itemText(kAttachmentKinds, row->record->kind);
+    if (!row || !row->record) return;
+    row->kind = itemText(kAttachmentKinds, row->record->kind);
+    if (!row->kind.empty()) setAttToAudit();
 }
 
 void Workspace::sContentChange(AttachmentRowId sender) {
     AttachmentRow* row = attachmentRow(sender);
-    if (row && row->record) row->contentClass = itemText(kContentClassLabels, row->record->contentClass);
+    if (!row || !row->record) return;
+    row->contentClass = itemText(kContentClassLabels, row->record->contentClass);
+    setAttToAudit();
 }
 
 void Workspace::getAttfile(AttachmentRowId sender) {

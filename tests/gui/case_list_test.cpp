@@ -196,9 +196,10 @@ private slots:
         checkEditorsOverTheirRows();
     }
 
-    // A wheel notch over a drop-down the user has not clicked picks nothing: no lookup, no
-    // message, the row keeps its texts; in the attachment list kind and class stay.
-    void theWheelOverAnEditorNotClickedChangesNothing() {
+    // A wheel notch over a row's drop-down picks nothing, whether or not the user clicked it
+    // before: no lookup, no message, the row keeps its texts; in the attachment list kind and
+    // class stay.
+    void theWheelOverAnEditorChangesNothing() {
         f->openDeclaration({{"A5", "1", "A123456789", "1130905", "陳小明"}});
         f->addCases(1);
         f->driver().typeSerial(0, QStringLiteral("1"), false);
@@ -211,6 +212,9 @@ private slots:
                                 static_cast<QWidget*>(f->driver().kindEditor(0)), static_cast<QWidget*>(f->driver().classEditor(0))})
             f->driver().turnWheel(*editor, 1);
         QVERIFY(f->panel().Cadd.hasFocus());
+        // Clicked and closed again, the drop-down has the focus: the wheel still scrolls.
+        f->driver().categoryEditor(0)->setFocus(Qt::MouseFocusReason);
+        f->driver().turnWheel(*f->driver().categoryEditor(0), 1);
         QCOMPARE(f->driver().categoryEditor(0)->currentText(), QStringLiteral("A5"));
         QCOMPARE(f->workspace().caseCategory(0), "A5");
         QVERIFY(f->workspace().cases()[0].cells == cells);

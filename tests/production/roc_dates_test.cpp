@@ -82,6 +82,8 @@ TEST(IsRocDate, SevenDigitsThatMakeADay) {
     for (const char* text : {"113ab01", "-010101", " 990101", "+010101", "0000229", "1131301", "1130431", "1130100", "",
                              "113103", "11310311", "20241015", "\xEF\xBC\x91" "131031"})
         EXPECT_FALSE(isRocDate(text)) << text;
+    for (const char* text : {"11309", "00101", "11312"}) EXPECT_TRUE(isRocYearMonth(text)) << text;
+    for (const char* text : {"11313", "11300", "abc", "1130", "113091", " 1130", "1130a"}) EXPECT_FALSE(isRocYearMonth(text)) << text;
 }
 
 TEST(Str7toDate, WrongLengthGivesZeroSilently) {

@@ -42,8 +42,10 @@ TEST_F(AttachmentListTest, AddingRows) {
     EXPECT_EQ(ws.attachments()[2].file, "b");
 }
 
+// A kind or class picked goes into the case at once (the list shows it; the package must
+// carry it), not only at the next file dialog.
 TEST_F(AttachmentListTest, EditorsStartFromTheCellsAndWriteIntoThem) {
-    showCase("<ATT>(A)a.pdf");
+    const CaseRowId c = showCase("<ATT>(A)a.pdf");
     ws.attachments()[0].kind = "emr";  // matched ignoring case
     const AttachmentRowId id = drawn(0);
     EXPECT_EQ(ws.attachments()[0].record->kind, 2u);
@@ -53,9 +55,11 @@ TEST_F(AttachmentListTest, EditorsStartFromTheCellsAndWriteIntoThem) {
     ws.chooseContentClass(id, 3);
     EXPECT_EQ(ws.attachments()[0].kind, "emr");  // a stored value alone changes no cell
     ws.sTypeChange(id);
+    EXPECT_EQ(attachmentsOf(c), "<DCF>(A)a.pdf");
     ws.sContentChange(id);
     EXPECT_EQ(ws.attachments()[0].kind, "DCF");
     EXPECT_EQ(ws.attachments()[0].contentClass, "D:其他書類");
+    EXPECT_EQ(attachmentsOf(c), "<DCF>(D)a.pdf");
 }
 
 TEST_F(AttachmentListTest, ChoosingAFileRebuildsTheAttachmentText) {

@@ -282,8 +282,13 @@ TEST_F(ProductionTest, ASecondSessionOfTheDayNeverReplacesAnotherCasesPackage) {
         std::function<void()> prepare;
         std::string taken;
         int freeSequence;
+        std::string id = "A123456789";
+        std::size_t declarationType = 0;
     };
+    // Another claim or another patient under the same category and serial is another case.
     const std::vector<Session> sessions = {
+        {"the same numbers, another patient's ID", {{"04", "123"}}, [] {}, first.string(), 3, "Z199999999"},
+        {"the same case, another declaration category", {{"04", "123"}}, [] {}, first.string(), 3, "A123456789", 1},
         {"another case at number 1", {{"09", "31"}}, [] {}, first.string(), 3},
         {"the same cases in another order", {{"04", "124"}, {"04", "123"}}, [] {}, first.string(), 2},
         {"a free first name, the second taken", {{"04", "123"}, {"09", "31"}}, [] {}, second.string(), 3},
@@ -299,7 +304,8 @@ TEST_F(ProductionTest, ASecondSessionOfTheDayNeverReplacesAnotherCasesPackage) {
         const std::vector<std::string> before = outputNames();
         const std::string packageBefore = readBytes(first);
         ws.clearAuditlist();
-        for (const auto& [category, serial] : session.cases) caseRow(category, serial, "<ATT>(B)" + record("new.pdf"));
+        for (const auto& [category, serial] : session.cases) caseRow(category, serial, "<ATT>(B)" + record("new.pdf"), session.id);
+        ws.panel().CINSUtype = session.declarationType;
         ws.panel().CtodayNo = 1;
         port.messages.clear();
         EXPECT_EQ(run(), RunOutcome::stopped) << session.what;
@@ -314,6 +320,7 @@ TEST_F(ProductionTest, ASecondSessionOfTheDayNeverReplacesAnotherCasesPackage) {
     }
 
     // From the proposed number on, the run goes through and leaves the earlier packages be.
+    ws.panel().CINSUtype = 0;
     dir.write("Upload/11309/0123456789_1131031_001.zip", firstBytes);
     ws.clearAuditlist();
     caseRow("09", "31", "<ATT>(B)" + record("new.pdf"));
@@ -357,6 +364,8 @@ TEST_F(ProductionTest, HeaderChecksStopBeforeAnythingIsWritten) {
         {declaration, "<t2>1</t2><t3>11309</t3><t6></t6>", "申報日期不正確"},
         // A declaration date must be a real day written as a ROC date: anything else would
         // go into every document as 18991230.
+        {declaration, "<t2>1</t2><t3>11313</t3><t6>1131015</t6>", "費用年月不正確"},
+        {declaration, "<t2>1</t2><t3>abc</t3><t6>1131015</t6>", "費用年月不正確"},
         {declaration, "<t2>1</t2><t3>11309</t3><t6>20241015</t6>", "申報日期不正確"},
         {declaration, "<t2>1</t2><t3>11309</t3><t6>1131301</t6>", "申報日期不正確"},
         {declaration, "<t2>1</t2><t3>11309</t3><t6>113ab01</t6>", "申報日期不正確"},
@@ -581,11 +590,11 @@ TEST_F(ProductionFailureTest, ARecordFileThatChangesWhileItIsPackedTakesThePacka
     for (const Change& c : changes) {
         fs::remove_all(output);
         port.interfere = nullptr;
-        ws.cases()[0].cells[kIdCell] = "A123456789";
+        ws.cases()[0].cells[kAttachmentCell] = "<ATT>(A)" + source.string();
         if (c.earlierPackage) {
             ASSERT_TRUE(run());
         }
-        ws.cases()[0].cells[kIdCell] = "B223456789";  // the new document differs
+        ws.cases()[0].cells[kAttachmentCell] = "<ATT>(B)" + source.string();  // the new document differs
         const auto before = folder();
         port.messages.clear();
         port.interfere = [&](const fs::path& file) {
@@ -628,7 +637,7 @@ TEST_F(ProductionFailureTest, APackageThatCannotBeSavedLeavesTheRowUnmarkedAndTh
     ASSERT_TRUE(run());
     const std::string earlier = readBytes(document);
     const std::string earlierPackage = readBytes(package);
-    ws.cases()[0].cells[kIdCell] = "B223456789";  // the new document differs
+    ws.cases()[0].cells[kAttachmentCell] = "<ATT>(B)" + (dir / "a.pdf").string();  // the new document differs
     port.interfere = [&](const fs::path& file) {
         if (file == package) fs::permissions(package, fs::perms::owner_read);  // its owner wants it kept
     };
