@@ -343,11 +343,14 @@ bool Run::packageNameFree(PackageSlots slots, const DocumentCase& owner) {
     return false;
 }
 
+// The proposal is the first free start after the taken name; when that is past the highest
+// number a run can be started at, the first free start from 1.
 void Run::stopForTakenName(PackageSlots& slots, std::uint32_t sequence, bool nothingWritten) {
     const auto firstSequence = static_cast<std::uint32_t>(settings_.firstSequence);
-    freeSequence_ = slots.firstFreeStart(std::max(sequence, firstSequence) + 1, planned_);
-    tell(texts::packageOfAnotherCase(platform::utf8FromPath(slots.packagePath(sequence)), *freeSequence_,
-                                                  nothingWritten));
+    std::uint32_t free = slots.firstFreeStart(std::max(sequence, firstSequence) + 1, planned_);
+    if (free > kLastFirstSequence) free = slots.firstFreeStart(1, planned_);
+    if (free <= kLastFirstSequence) freeSequence_ = free;
+    tell(texts::packageOfAnotherCase(platform::utf8FromPath(slots.packagePath(sequence)), freeSequence_, nothingWritten));
 }
 
 // ---- One case ----------------------------------------------------------------------------

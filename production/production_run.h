@@ -101,6 +101,10 @@ enum class RunOutcome {
     stopped,      // a message stopped the run
 };
 
+// The highest daily sequence number a run can be started at (the window's box, the command
+// line's --seq); a run's later cases may go past it.
+inline constexpr std::uint32_t kLastFirstSequence = 999;
+
 struct RunResult {
     RunOutcome outcome = RunOutcome::stopped;
     // Set when the run stopped because a name it needed holds another case's package: the

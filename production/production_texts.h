@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,10 +47,12 @@ inline std::string changedWhileRead(std::size_t n, std::string_view path) {
 
 // A package of the day under the name a case would take holds another case (or cannot be
 // read to tell whose it is). `nothingWritten`: the run found it before writing anything.
-inline std::string packageOfAnotherCase(std::string_view package, std::uint32_t freeSequence, bool nothingWritten) {
+inline std::string packageOfAnotherCase(std::string_view package, std::optional<std::uint32_t> freeSequence,
+                                       bool nothingWritten) {
+    const std::string advice = freeSequence ? "當日序號從" + std::to_string(*freeSequence) + "起的檔名都可使用，請改用這個序號再製作。"
+                                            : std::string("當日序號1到999都會用到其他案件的檔名，請先把已上傳的抽審檔移到別的資料夾再製作。");
     return "上傳檔案" + std::string(package) + "屬於另一個案件(或讀不出屬於哪個案件)，不能覆蓋，製作已停止" +
-           (nothingWritten ? "，沒有寫入任何檔案" : "") + "。\r\n當日序號從" + std::to_string(freeSequence) +
-           "起的檔名都可使用，請改用這個序號再製作。";
+           (nothingWritten ? "，沒有寫入任何檔案" : "") + "。\r\n" + advice;
 }
 
 // The program folder's working folders are in use by another run (a second window or

@@ -17,26 +17,18 @@ cd "$(dirname "$0")/.."
 
 slice=300
 if [[ "${1:-}" =~ ^[0-9]+$ ]]; then slice=$1; shift; fi
-targets=("$@")
-if [ "${#targets[@]}" -eq 0 ]; then
-  for source in fuzz/*_fuzz.cpp; do
-    name=$(basename "$source" .cpp)
-    targets+=("${name%_fuzz}")
-  done
-fi
+source scripts/fuzz-common.sh
+fuzz_targets "$@"
 
 bin=build/sanitize/fuzz
 home=build/fuzz-campaign
 mkdir -p "$home"
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 
 run_slice() {
   local target=$1 work="$home/$1"
   mkdir -p "$work/corpus"
-  local inputs=("fuzz/corpus/$target")
-  [ -d "tests/data/fuzz/$target" ] && inputs+=("tests/data/fuzz/$target")
+  local inputs
+  fuzz_inputs "$target"
   local start=$SECONDS
   nice -n 19 "$bin/${target}_fuzz" -max_total_time="$slice" -timeout=30 -rss_limit_mb=3072 \
     -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "${inputs[@]}" >"$work/log" 2>&1

@@ -17,32 +17,23 @@ seconds=30
 runs=-1
 if [[ "${1:-}" =~ ^[0-9]+$ ]]; then seconds=$1; shift; fi
 if [[ "${1:-}" =~ ^[0-9]+$ ]]; then runs=$1; shift; fi
-targets=("$@")
-if [ "${#targets[@]}" -eq 0 ]; then
-  for source in fuzz/*_fuzz.cpp; do
-    name=$(basename "$source" .cpp)
-    targets+=("${name%_fuzz}")
-  done
-fi
+source scripts/fuzz-common.sh
+fuzz_targets "$@"
 
 bin=build/sanitize/fuzz
 runsdir=build/fuzz-runs
 mkdir -p "$runsdir"
-# Files the targets write (inputs, scratch folders) go to memory where there is such a place.
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 
 run_one() {
   local target=$1 seconds=$2 runs=$3 bin=$4 runsdir=$5
   local work="$runsdir/$target"
   rm -rf "$work" && mkdir -p "$work/corpus"
-  local inputs=("fuzz/corpus/$target")
-  [ -d "tests/data/fuzz/$target" ] && inputs+=("tests/data/fuzz/$target")
+  local inputs
+  fuzz_inputs "$target"
   "$bin/${target}_fuzz" -max_total_time="$seconds" -runs="$runs" -timeout=30 -rss_limit_mb=3072 \
     -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "${inputs[@]}" >"$work/log" 2>&1 || true
 }
-export -f run_one
+export -f run_one fuzz_inputs
 
 printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'run_one "$@"' _ {} "$seconds" "$runs" "$bin" "$runsdir"
 

@@ -70,9 +70,8 @@ production::RunResult Workspace::CmakeAuditClick() {
     RunRows rows(*this);
     const production::RunResult result = production::runProduction(settings, rows, {values_.INSUyyymm, values_.INSUupdate}, port_);
     // A run stopped by a name of the day that holds another case's package: the sequence box
-    // proposes the first number from which the whole run is free (when the box can hold it).
-    if (result.freeSequence && *result.freeSequence <= static_cast<std::uint32_t>(kTodayNoMax))
-        panel_.CtodayNo = static_cast<int>(*result.freeSequence);
+    // proposes the first number from which the whole run is free.
+    if (result.freeSequence) panel_.CtodayNo = static_cast<int>(*result.freeSequence);
     return result;
 }
 

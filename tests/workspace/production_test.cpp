@@ -284,6 +284,7 @@ TEST_F(ProductionTest, ASecondSessionOfTheDayNeverReplacesAnotherCasesPackage) {
         int freeSequence;
         std::string id = "A123456789";
         std::size_t declarationType = 0;
+        int start = 1;
     };
     // Another claim or another patient under the same category and serial is another case.
     const std::vector<Session> sessions = {
@@ -296,9 +297,13 @@ TEST_F(ProductionTest, ASecondSessionOfTheDayNeverReplacesAnotherCasesPackage) {
          [&] { dir.write("Upload/11309/0123456789_1131031_001.zip", "not a package"); }, first.string(), 3},
         {"a folder under the name", {{"04", "125"}, {"04", "126"}},
          [&] { fs::create_directories(output() / "0123456789_1131031_004.zip"); }, first.string(), 5},
+        // Past the highest number a run can start at, the search begins again at 1.
+        {"the last number taken", {{"09", "31"}}, [&] { dir.write("Upload/11309/0123456789_1131031_999.zip", "x"); },
+         (output() / "0123456789_1131031_999.zip").string(), 3, "A123456789", 0, 999},
     };
     for (const Session& session : sessions) {
         fs::remove_all(output() / "0123456789_1131031_004.zip");
+        fs::remove_all(output() / "0123456789_1131031_999.zip");
         dir.write("Upload/11309/0123456789_1131031_001.zip", firstBytes);
         session.prepare();
         const std::vector<std::string> before = outputNames();
@@ -306,7 +311,7 @@ TEST_F(ProductionTest, ASecondSessionOfTheDayNeverReplacesAnotherCasesPackage) {
         ws.clearAuditlist();
         for (const auto& [category, serial] : session.cases) caseRow(category, serial, "<ATT>(B)" + record("new.pdf"), session.id);
         ws.panel().CINSUtype = session.declarationType;
-        ws.panel().CtodayNo = 1;
+        ws.panel().CtodayNo = session.start;
         port.messages.clear();
         EXPECT_EQ(run(), RunOutcome::stopped) << session.what;
         EXPECT_THAT(port.messages, ElementsAre("上傳檔案" + session.taken +
@@ -321,6 +326,7 @@ TEST_F(ProductionTest, ASecondSessionOfTheDayNeverReplacesAnotherCasesPackage) {
 
     // From the proposed number on, the run goes through and leaves the earlier packages be.
     ws.panel().CINSUtype = 0;
+    fs::remove_all(output() / "0123456789_1131031_999.zip");
     dir.write("Upload/11309/0123456789_1131031_001.zip", firstBytes);
     ws.clearAuditlist();
     caseRow("09", "31", "<ATT>(B)" + record("new.pdf"));
