@@ -112,6 +112,7 @@ private:
     void noteFate(std::size_t index, CaseResult result);
     void closeRun(DateTime started) noexcept;
     void checkMadePackages() noexcept;
+    void digestPackages() noexcept;
     void writeRecord(DateTime started) noexcept;
     std::string afterword() const;
 
@@ -195,6 +196,7 @@ void Run::noteFate(std::size_t index, CaseResult result) {
 
 void Run::closeRun(DateTime started) noexcept {
     checkMadePackages();
+    digestPackages();
     writeRecord(started);
 }
 
@@ -208,9 +210,6 @@ void Run::checkMadePackages() noexcept {
             // The bar stays full while the packages are checked: the cases are all handled.
             report(total_, texts::checking(platform::utf8FromPath(entry.package)));
             entry.problems = checkPackage(entry.package);
-            const FileDigest digest = digestOf(entry.package);
-            entry.packageSize = digest.size;
-            entry.packageSha256 = digest.sha256;
         } catch (const std::exception& error) {
             entry.problems.push_back(error.what());
         }
@@ -222,6 +221,21 @@ void Run::checkMadePackages() noexcept {
             cases_.packageMade(index, entry.package);
         } catch (...) {
             // Marking a row cannot fail in the program's front ends; the record still follows.
+        }
+    }
+}
+
+// The size and SHA-256 of each package made, as it lies on disk after the check, for the record.
+void Run::digestPackages() noexcept {
+    for (CaseEntry& entry : journal_) {
+        if (entry.fate != CaseFate::made) continue;
+        try {
+            report(total_, texts::recording(platform::utf8FromPath(entry.package)));
+            const FileDigest digest = digestOf(entry.package);
+            entry.packageSize = digest.size;
+            entry.packageSha256 = digest.sha256;
+        } catch (const std::exception& error) {
+            entry.problems.push_back(error.what());
         }
     }
 }

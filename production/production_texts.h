@@ -82,6 +82,7 @@ inline std::string caseContext(std::size_t n, std::string_view category, std::st
 
 // After a run: the check of the packages it made, and its record.
 inline std::string checking(std::string_view package) { return "檢查 " + std::string(package); }
+inline std::string recording(std::string_view package) { return "紀錄 " + std::string(package); }
 inline constexpr std::string_view kProblemsFound = "檢查發現下列問題，這些抽審檔沒有標記「已製」，請勿上傳:";
 inline std::string recordWritten(std::string_view record) { return "製作紀錄:" + std::string(record); }
 inline std::string recordNotWritten(std::string_view reason) { return "製作紀錄無法寫入:" + std::string(reason); }

@@ -348,8 +348,10 @@ TEST_F(ProductionTest, ProgressNamesTheCaseAndEachFile) {
     for (const Progress& p : port.progress)
         if (!p.file.empty()) files.push_back(fs::path(p.file).filename().string());
     EXPECT_THAT(files, ElementsAre("chart.pdf", "ATT0123456789_2024103100000001.CAB", "XML0123456789_2024103100000001.XML",
-                                   "0123456789_1131031_001.zip", "0123456789_1131031_001.zip"));  // made, then checked
-    EXPECT_EQ(port.progress.back().file, "檢查 " + (output() / "0123456789_1131031_001.zip").string());
+                                   "0123456789_1131031_001.zip", "0123456789_1131031_001.zip",
+                                   "0123456789_1131031_001.zip"));  // made, checked, then its SHA-256 taken for the record
+    EXPECT_EQ(port.progress[port.progress.size() - 2].file, "檢查 " + (output() / "0123456789_1131031_001.zip").string());
+    EXPECT_EQ(port.progress.back().file, "紀錄 " + (output() / "0123456789_1131031_001.zip").string());
     EXPECT_EQ(port.progress.back().current, 2u);
 }
 
