@@ -169,6 +169,7 @@ RunResult Run::run() {
         }
     } catch (...) {
         closeRun(started);
+        if (problems_ > 0) port_.showMessage(afterword().substr(2));
         throw;
     }
     closeRun(started);
