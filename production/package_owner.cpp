@@ -4,6 +4,7 @@
 #include "archives/io/byte_stream.h"
 #include "archives/zip/archive_loader.h"
 #include "archives/zip/checksum_streams.h"
+#include "archives/name_matching.h"
 #include "archives/zip/entry_data.h"
 #include "platform/code_page.h"
 #include "platform/random_access_file.h"
@@ -17,17 +18,11 @@ namespace {
 // A feereview document is a few kilobytes; anything much larger is not one of ours.
 constexpr std::uint64_t kLargestDocument = 1u << 20;
 
-std::string asciiUpper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // The package's one document entry ("XML….XML"); nothing when there is none or more than one.
 const archives::ZipEntry* documentEntry(const archives::zip::LoadedArchive& archive) {
     const archives::ZipEntry* found = nullptr;
     for (const archives::ZipEntry& entry : archive.entries) {
-        const std::string name = asciiUpper(entry.name);
+        const std::string name = archives::asciiUpper(entry.name);
         if (!name.starts_with("XML") || !name.ends_with(".XML")) continue;
         if (found) return nullptr;
         found = &entry;

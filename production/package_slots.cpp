@@ -1,5 +1,6 @@
 #include "production/package_slots.h"
 
+#include "archives/name_matching.h"
 #include "platform/path_text.h"
 #include "production/package_names.h"
 
@@ -11,19 +12,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string asciiUpper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 }  // namespace
 
 PackageSlots::PackageSlots(fs::path outputFolder, std::string hospitalCode, platform::CivilDate day)
     : outputFolder_(std::move(outputFolder)), hospitalCode_(std::move(hospitalCode)), day_(day) {
     std::error_code ec;
     for (fs::directory_iterator it(outputFolder_, ec), end; !ec && it != end; it.increment(ec))
-        namesInFolder_.insert(asciiUpper(platform::utf8FromPath(it->path().filename())));
+        namesInFolder_.insert(archives::asciiUpper(platform::utf8FromPath(it->path().filename())));
 }
 
 fs::path PackageSlots::packagePath(std::uint32_t sequence) const {
@@ -32,7 +27,7 @@ fs::path PackageSlots::packagePath(std::uint32_t sequence) const {
 
 bool PackageSlots::freeFor(std::uint32_t sequence, const DocumentCase& owner) {
     const fs::path path = packagePath(sequence);
-    if (!namesInFolder_.contains(asciiUpper(platform::utf8FromPath(path.filename())))) return true;
+    if (!namesInFolder_.contains(archives::asciiUpper(platform::utf8FromPath(path.filename())))) return true;
     auto known = owners_.find(sequence);
     if (known == owners_.end()) {
         // The listing ignores letter case; whether the name is really there is the file
