@@ -28,7 +28,9 @@ std::string withSeparator(const QString& folder) {
 std::string programFolder() {
     const QString own = QCoreApplication::applicationDirPath();
     if (canWriteIn(own)) return withSeparator(own);
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // On Windows the local, not the roaming, data folder (%LOCALAPPDATA%\Tessaro): packages
+    // and records are large and belong to this desktop. Elsewhere both are the same folder.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QDir().mkpath(data);
     return withSeparator(data);
 }
