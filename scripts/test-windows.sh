@@ -79,6 +79,28 @@ for program in build/windows/tests/*_tests.exe; do
 done
 echo "  $ran_total tests ran, $skipped_total of them skipped"
 
+# The window's Qt Test classes on Qt's offscreen platform, one class at a time as CTest runs
+# them on Linux. A class passes when it exits with 0 and Qt Test's totals name no failure.
+gui=build/windows/tests/gui
+if [ -f "$gui/gui_tests.exe" ]; then
+  echo "== the window's tests under Wine"
+  for test_class in CaseListTest AttachmentListTest PanelTest FlowTest QtDialogsTest PlacementTest; do
+    screen=desktop scale=1
+    [ "$test_class" = PlacementTest ] && screen=laptop scale=1.25
+    exit_status=0
+    output=$(cd "$gui" && QT_QPA_PLATFORM="offscreen:configfile=$screen-screen.json" QT_SCALE_FACTOR=$scale \
+             "$root/$wine" gui_tests.exe "$test_class" 2>&1 | tr -d '\r') || exit_status=$?
+    totals=$(grep -E '^Totals: ' <<<"$output" | tail -n 1 || true)
+    if [ "$exit_status" -eq 0 ] && [[ "$totals" =~ ", 0 failed," ]]; then echo "gui.$test_class: passed (${totals#Totals: })"
+    else
+      fail "gui.$test_class under Wine (exit status $exit_status): ${totals:-no totals}"
+      grep -E '^(FAIL!|   Loc:)' <<<"$output" | head -n 6 | sed 's/^/    /' || true
+    fi
+  done
+else
+  fail "the Windows build has no window (build/windows-deps/qt missing?)"
+fi
+
 # The fuzz targets' seeds and saved findings through the Windows parsers. A replay passes
 # when it exits with 0 and reports every input (a target's failed check aborts before that).
 echo "== Fuzz inputs replayed under Wine"
