@@ -2,11 +2,14 @@
 // the bundled example's setting table imported (its fee declaration and record files), the
 // packages made, the first case selected with its record files shown.
 // Usage: gui_screenshot OUTPUT.png [RUNNING.png]
+//        gui_screenshot --guide FOLDER
 // RUNNING.png, when given, pictures the window at the end of the production run, as its
 // closing message appears: the progress display shown, the controls disabled.
+// --guide writes the user guide's pictures into FOLDER instead (guide_pictures.h).
 #include "app/window/app_icon.h"
 #include "app/window/main_window.h"
 #include "app/window/window_fonts.h"
+#include "tests/gui/guide_pictures.h"
 #include "tests/gui/stub_dialogs.h"
 #include "tests/gui/window_driver.h"
 
@@ -19,14 +22,16 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    const bool guide = argc == 3 && QLatin1String(argv[1]) == QLatin1String("--guide");
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [RUNNING.png]\n");
+        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [RUNNING.png]\n       gui_screenshot --guide FOLDER\n");
         return 2;
     }
     const QString output = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1]));
     const QString running = argc == 3 ? QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[2])) : QString();
     QApplication::setWindowIcon(tessaro::window::applicationIcon());
     QApplication::setFont(tessaro::window::windowFonts().window);
+    if (guide) return tessaro::testing::makeGuidePictures(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 
     // The example is copied into a folder of its own, which is the program folder and the
     // current folder: the setting table names its files relative to it.
