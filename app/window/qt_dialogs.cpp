@@ -4,6 +4,7 @@
 #include "app/window/qt_text.h"
 #include "app/window/window_texts.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 
 namespace tessaro::window {
@@ -44,6 +45,10 @@ std::unique_ptr<QMessageBox> messageBox(MessageKind kind, QWidget* parent, const
     auto box = std::make_unique<QMessageBox>(icon, qtText(kProgramTitle), text, buttons, parent);
     // The clerk can select and copy what a message says (a path, the problems a check found).
     box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // The buttons speak the clerks' language, as a Chinese Windows' own message boxes do
+    // (Qt's captions are English without a translation file).
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
+    if (QAbstractButton* cancel = box->button(QMessageBox::Cancel)) cancel->setText(QStringLiteral("取消"));
     return box;
 }
 
