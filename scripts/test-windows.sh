@@ -237,6 +237,50 @@ if ! cmp -s "$compare/linux.facts" "$compare/windows.facts"; then
 fi
 echo "  $(wc -l <"$compare/linux.facts") files compared, $(grep -c read-only "$compare/linux.facts" || true) of them read-only"
 
+# The example made through the window on both sides, driven as a clerk drives it (the
+# setting table imported, "製作電子抽審檔" pressed) by gui_screenshot. The cabinets' entries
+# carry the times the example's files were copied and the packages' entries the times the
+# cabinets were written, a moment apart on the two sides; everything else must be the same:
+# each document byte for byte, each cabinet's entries (names, sizes, CRCs, attributes) and
+# the files they unpack to, each package's entry names and attributes.
+if [ -f build/windows/tests/gui/gui_screenshot.exe ]; then
+  echo "== the example made through the window on both sides"
+  window_compare=$compare/window
+  rm -rf "$window_compare" && mkdir -p "$window_compare"
+  (cd build/default/tests/gui && QT_QPA_PLATFORM=offscreen:configfile=desktop-screen.json \
+     ./gui_screenshot --folder "$root/$window_compare/linux" "$root/$window_compare/linux.png" >/dev/null 2>&1) ||
+    fail "the Linux window did not make the example's packages"
+  (cd build/windows/tests/gui && QT_QPA_PLATFORM=offscreen:configfile=desktop-screen.json \
+     "$root/$wine" gui_screenshot.exe --folder "$root/$window_compare/windows" "$root/$window_compare/windows.png" >/dev/null 2>&1) ||
+    fail "the Windows window did not make the example's packages"
+  # What a package holds, without the times: entry names and attributes, each document's
+  # bytes, each cabinet's entries and the files it unpacks to.
+  describe_package() {
+    local package=$1 into=$2 entry
+    mkdir -p "$into"
+    "$linux_cli" list "$package" | cut -f1,7 >"$into/entries"
+    (cd "$into" && unzip -qq "$package")
+    for entry in "$into"/*.CAB; do
+      "$linux_cli" list "$entry" | cut -f1-5,7 >"$entry.entries"
+      cabextract -q -d "$entry.files" "$entry" >/dev/null
+      rm "$entry"
+    done
+  }
+  window_packages=0
+  for package in "$window_compare"/linux/Upload/*/*.zip; do
+    [ -e "$package" ] || continue
+    name=${package#"$window_compare/linux/"}
+    if [ ! -f "$window_compare/windows/$name" ]; then fail "the Windows window wrote no $name"; continue; fi
+    describe_package "$root/$package" "$window_compare/linux-held/$name"
+    describe_package "$root/$window_compare/windows/$name" "$window_compare/windows-held/$name"
+    window_packages=$((window_packages + 1))
+  done
+  diff -r "$window_compare/linux-held" "$window_compare/windows-held" >/dev/null ||
+    fail "the windows' packages differ: diff -r $window_compare/linux-held $window_compare/windows-held"
+  [ "$window_packages" -eq 3 ] || fail "the Linux window made $window_packages packages, not the example's 3"
+  echo "  $window_packages packages, the same apart from file times"
+fi
+
 # ---- 4. The peers read what the Windows build wrote
 echo "== peers on the Windows package"
 package=$compare/windows/0123456789_1131031_001.zip
