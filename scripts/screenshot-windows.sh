@@ -41,25 +41,17 @@ on_screen() {
 }
 
 # The window program on a laptop screen: started in a folder of its own, pictured after it
-# has drawn itself, then closed.
-picture_laptop() {
-  local picture=$1 folder
-  folder=$(mktemp -d)
-  cp "$window" "$folder/"
-  (cd "$folder" && "$wine" tessaro.exe >/dev/null 2>&1 &
-   sleep 12
-   import -window root "$picture"
-   wineserver -k 2>/dev/null || true)
-  rm -rf "$folder"
-}
-export -f picture_laptop
-export wine window
+# has drawn itself, then closed. (A script of its own, since xvfb-run's shell passes no
+# exported functions on.)
+picture_laptop='folder=$(mktemp -d) && cp "$1" "$folder/" && cd "$folder" &&
+  { "$2" tessaro.exe >/dev/null 2>&1 & } && sleep 15 && import -window root "$3";
+  wineserver -k 2>/dev/null; cd / && rm -rf "$folder"'
 
 for dpi in 96 120 144; do
   scale=$((dpi * 100 / 96))
   "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wineserver -w
   on_screen 1920x1080 "$wine" "$screenshot" "$out/window-$scale.png" >/dev/null
-  on_screen 1366x768 bash -c "picture_laptop '$out/laptop-$scale.png'"
+  on_screen 1366x768 bash -c "$picture_laptop" picture "$window" "$wine" "$out/laptop-$scale.png"
   echo "scaling $scale %: $out/window-$scale.png, $out/laptop-$scale.png"
 done

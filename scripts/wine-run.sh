@@ -16,4 +16,10 @@ if [ -d "$qt_bin" ]; then
   dlls="Z:${qt_bin//\//\\};Z:${runtime//\//\\};Z:${winpthread//\//\\}"
   export WINEPATH="$dlls${WINEPATH:+;$WINEPATH}"
 fi
+# Wine keeps the Unix side's QT_ variables (meant for Linux's Qt) from Windows programs and
+# hands them a WINE-prefixed variable under the plain name instead: so the platform, screen
+# and scaling the tests choose reach the Windows build's Qt too.
+for name in $(compgen -e); do
+  if [[ $name == QT_* ]]; then export "WINE$name=${!name}"; fi
+done
 exec wine "$@"

@@ -4,6 +4,7 @@
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/gui_tests.h"
 
+#include <QFontDatabase>
 #include <QHelpEvent>
 #include <QPointer>
 #include <QScrollBar>
@@ -169,7 +170,8 @@ private slots:
             const int button = f->driver().fileButton(static_cast<std::size_t>(row))->x();
             return list().viewport()->grab(QRect(cell.left(), cell.top(), button - cell.left(), cell.height())).toImage();
         };
-        QVERIFY(seen(0) != seen(1));
+        // Qt's offscreen platform on Windows has no fonts and draws no text at all.
+        if (!QFontDatabase::families().isEmpty()) QVERIFY(seen(0) != seen(1));
 
         const QPoint middle = list().visualRect(list().model()->index(0, 2)).center() - QPoint(40, 0);
         QHelpEvent help(QEvent::ToolTip, middle, list().viewport()->mapToGlobal(middle));

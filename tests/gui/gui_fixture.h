@@ -7,6 +7,7 @@
 #include "tests/gui/stub_dialogs.h"
 #include "tests/gui/window_driver.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,8 +35,9 @@ inline std::string declarationBytes(const std::vector<DeclaredCase>& cases,
 
 class GuiFixture {
 public:
-    GuiFixture() : folder_(dir_.path().toStdU16String()) {
-        window_ = std::make_unique<window::TFVPNTessaro>(dialogs, folder_.string() + "/");
+    // Paths with the platform's own separators, as the file dialogs give them.
+    GuiFixture() : folder_(QDir::toNativeSeparators(dir_.path()).toStdU16String()) {
+        window_ = std::make_unique<window::TFVPNTessaro>(dialogs, (folder_ / "").string());
         window_->show();
         // Focus moves (and a serial box is left) only in the active window.
         window_->activateWindow();
@@ -54,7 +56,7 @@ public:
         const std::filesystem::path file = folder_ / std::filesystem::path(std::u8string(name.begin(), name.end()));
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << bytes;
-        return file;
+        return std::filesystem::path(file).make_preferred();
     }
 
     // Opens a fee declaration through "指定檔案" and its dialog.
