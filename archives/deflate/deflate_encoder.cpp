@@ -171,7 +171,7 @@ private:
     }
 
     Match search(const std::uint8_t* buf, std::size_t pos, std::size_t end, unsigned pendingLen) {
-        std::uint64_t newest = s_.chains.insert(buf, pos);
+        std::uint64_t word = s_.chains.insert(buf, pos);
         s_.chains.prefetch(buf, pos + 2);  // reads at most 4 bytes past the data: padding
         const unsigned maxLen = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, end - pos));
         const unsigned ample = std::min(ample_, maxLen);
@@ -185,35 +185,53 @@ private:
         const std::uint16_t head2 = load16(scan);
         std::uint16_t tail2 = load16(scan + best - 1);
         unsigned distance = 0;
-        unsigned fromWord = HashChains::kNewest;  // candidates still to take from `newest`
-        unsigned candidate = static_cast<unsigned>(newest & 0xFFFF);
-        while (candidate > limit) {
-            const std::size_t c = candidate - 1;
-            const std::uint8_t* match = buf + c;
-            // Both pairs in one test: one branch to predict instead of two.
-            if (((load16(match + best - 1) ^ tail2) | (load16(match) ^ head2)) == 0) {
+        for (;;) {
+            // The word's candidates, at most the budget, that pass the filter at the current best.
+            const unsigned taken = budget < HashChains::kNewest ? (1u << budget) - 1 : 0xFu;
+            unsigned pass = filterWord(buf, word, limit, best, head2, tail2) & taken;
+            while (pass != 0) {
+                const unsigned lane = static_cast<unsigned>(std::countr_zero(pass));
+                pass &= pass - 1;
+                const std::size_t c = static_cast<std::size_t>((word >> (16 * lane)) & 0xFFFF) - 1;
+                const std::uint8_t* match = buf + c;
+                // The best may have grown since the word was filtered: test the pair around it again.
+                if (load16(match + best - 1) != tail2) continue;
                 const unsigned len = commonLength(scan, match, 2, maxLen);
                 if (len > best) {
                     best = len;
                     distance = static_cast<unsigned>(pos - c);
-                    if (best >= ample) break;
+                    if (best >= ample) return {best, distance};
                     tail2 = load16(scan + best - 1);
                 }
             }
-            if (--budget == 0) break;
-            if (fromWord > 1) {
-                --fromWord;
-                newest >>= 16;
-                candidate = static_cast<unsigned>(newest & 0xFFFF);
-                continue;
-            }
+            // The walk goes on only when all four were inside the window and within the budget.
+            const std::size_t fourth = static_cast<std::size_t>(word >> 48);
+            if (fourth <= limit || budget <= HashChains::kNewest) break;
+            budget -= HashChains::kNewest;
             // The candidate 32,768 bytes back shares its link slot with pos, which now holds
-            // pos's own link; every older one lies outside the window.
-            if (c + kMaxDistance == pos) break;
-            candidate = s_.chains.next(c);
+            // pos's own link word; every older one lies outside the window.
+            if (fourth - 1 + kMaxDistance == pos) break;
+            word = s_.chains.next(fourth - 1);
         }
         if (distance == 0) return {};
         return {best, distance};
+    }
+
+    // Bit i set: candidate i of the word lies inside the window and its first two bytes and the
+    // two bytes around `best` equal those at the current position (a cheap filter that never
+    // drops a longer match). The four tests run without branches: on binary data how many
+    // candidates a chain has is not predictable, and each miss of a branch cost more than the
+    // whole word's loads. An empty entry reads index 0 instead, harmlessly.
+    static unsigned filterWord(const std::uint8_t* buf, std::uint64_t word, std::size_t limit, unsigned best,
+                               std::uint16_t head2, std::uint16_t tail2) {
+        unsigned pass = 0;
+        for (unsigned lane = 0; lane < HashChains::kNewest; ++lane) {
+            const std::size_t entry = static_cast<std::size_t>((word >> (16 * lane)) & 0xFFFF);
+            const std::uint8_t* match = buf + (entry - (entry != 0));
+            const bool same = ((load16(match) ^ head2) | (load16(match + best - 1) ^ tail2)) == 0;
+            pass |= unsigned(same & (entry > limit)) << lane;
+        }
+        return pass;
     }
 
     void writeBlock(bool final) {
