@@ -88,8 +88,8 @@ public:
 
 private:
     // Every 16-bit entry v of the array becomes max(v, shift) − shift: a saturating subtraction,
-    // eight entries per instruction where SSE2 is available (it runs for 192 K entries every
-    // 16 KiB of input). `entries` is a multiple of 8; the entries are reached through
+    // eight entries per instruction where SSE2 is available (it runs for 192 K entries at
+    // every slide of the window). `entries` is a multiple of 8; the entries are reached through
     // byte-wise access (memcpy or SSE loads), which may view the chain words as 16-bit lanes.
     static void lower(void* data, std::size_t entries, unsigned shift) {
         auto* bytes = static_cast<std::uint8_t*>(data);
