@@ -11,7 +11,7 @@ packages=(
   # a Traditional-Chinese font for the window where Microsoft's fonts are not installed
   fonts-noto-cjk
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libdeflate-dev
   # independent peers the tests check our archives against
   unzip zip 7zip cabextract gcab libarchive-tools wavpack sox python3
 )

@@ -29,6 +29,11 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#define TESSARO_DEFLATE_SSE2 1
+#endif
+
 namespace tessaro::archives {
 
 using deflate::BitWriter;
@@ -86,6 +91,81 @@ inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b, unsig
     }
     return maxLen;
 }
+
+// ---- Candidate filter ----
+//
+// A chain word's four candidates are tested at once: each must lie inside the window and its
+// first two bytes and the two bytes around the current best length must equal those at the
+// current position (a cheap filter that never drops a longer match). The result has bit 2i set
+// for lane i. The tests run without branches: on binary data how many candidates a chain has
+// is not predictable, and each missed branch cost more than the word's eight loads. An empty
+// entry (0) reads the byte before index 0, which the window pads for this.
+class CandidateFilter {
+public:
+    static constexpr unsigned kAllLanes = 0x55;
+
+    CandidateFilter(const std::uint8_t* buf, std::size_t pos, std::size_t limit, unsigned best)
+        : base_(buf - 1), limit_(static_cast<unsigned>(limit)), head2_(load16(buf + pos)) {
+#if TESSARO_DEFLATE_SSE2
+        limitLanes_ = _mm_set1_epi16(static_cast<short>(limit_));
+        headLanes_ = _mm_set1_epi16(static_cast<short>(head2_));
+#endif
+        setBest(buf + pos, best);
+    }
+
+    // The best length grew: the second pair moves with it.
+    void setBest(const std::uint8_t* scan, unsigned best) {
+        tailBase_ = base_ + best - 1;
+        tail2_ = load16(scan + best - 1);
+#if TESSARO_DEFLATE_SSE2
+        tailLanes_ = _mm_set1_epi16(static_cast<short>(tail2_));
+#endif
+    }
+
+    unsigned pass(std::uint64_t word) const {
+        const unsigned e0 = static_cast<unsigned>(word & 0xFFFF);
+        const unsigned e1 = static_cast<unsigned>((word >> 16) & 0xFFFF);
+        const unsigned e2 = static_cast<unsigned>((word >> 32) & 0xFFFF);
+        const unsigned e3 = static_cast<unsigned>(word >> 48);
+#if TESSARO_DEFLATE_SSE2
+        __m128i head = _mm_cvtsi32_si128(load16(base_ + e0));
+        head = _mm_insert_epi16(head, load16(base_ + e1), 1);
+        head = _mm_insert_epi16(head, load16(base_ + e2), 2);
+        head = _mm_insert_epi16(head, load16(base_ + e3), 3);
+        __m128i tail = _mm_cvtsi32_si128(load16(tailBase_ + e0));
+        tail = _mm_insert_epi16(tail, load16(tailBase_ + e1), 1);
+        tail = _mm_insert_epi16(tail, load16(tailBase_ + e2), 2);
+        tail = _mm_insert_epi16(tail, load16(tailBase_ + e3), 3);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i differ = _mm_or_si128(_mm_xor_si128(head, headLanes_), _mm_xor_si128(tail, tailLanes_));
+        // Outside the window: entry <= limit, where the saturating difference is zero.
+        const __m128i outside = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_cvtsi64_si128(static_cast<long long>(word)), limitLanes_), zero);
+        const __m128i same = _mm_cmpeq_epi16(differ, zero);
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(outside, same))) & kAllLanes;
+#else
+        return lane(e0, 0) | lane(e1, 2) | lane(e2, 4) | lane(e3, 6);
+#endif
+    }
+
+private:
+#if !TESSARO_DEFLATE_SSE2
+    unsigned lane(unsigned entry, unsigned bit) const {
+        const bool same = ((load16(base_ + entry) ^ head2_) | (load16(tailBase_ + entry) ^ tail2_)) == 0;
+        return unsigned(same & (entry > limit_)) << bit;
+    }
+#endif
+
+    const std::uint8_t* base_;      // entry e (index + 1) reads from base_ + e
+    const std::uint8_t* tailBase_;  // the same for the pair around the best length
+    unsigned limit_;
+    std::uint16_t head2_;
+    std::uint16_t tail2_ = 0;
+#if TESSARO_DEFLATE_SSE2
+    __m128i limitLanes_;
+    __m128i headLanes_;
+    __m128i tailLanes_;
+#endif
+};
 
 class StreamEncoder {
 public:
@@ -171,7 +251,7 @@ private:
     }
 
     Match search(const std::uint8_t* buf, std::size_t pos, std::size_t end, unsigned pendingLen) {
-        std::uint64_t newest = s_.chains.insert(buf, pos);
+        std::uint64_t word = s_.chains.insert(buf, pos);
         s_.chains.prefetch(buf, pos + 2);  // reads at most 4 bytes past the data: padding
         const unsigned maxLen = static_cast<unsigned>(std::min<std::size_t>(kMaxMatch, end - pos));
         const unsigned ample = std::min(ample_, maxLen);
@@ -182,35 +262,36 @@ private:
         // Entries hold index + 1; a candidate is inside the window when entry > limit.
         const std::size_t limit = pos > kMaxDistance ? pos - kMaxDistance : 0;
         const std::uint8_t* scan = buf + pos;
-        const std::uint16_t head2 = load16(scan);
-        std::uint16_t tail2 = load16(scan + best - 1);
+        CandidateFilter filter(buf, pos, limit, best);
         unsigned distance = 0;
-        unsigned fromWord = HashChains::kNewest;  // candidates still to take from `newest`
-        unsigned candidate = static_cast<unsigned>(newest & 0xFFFF);
-        while (candidate > limit) {
-            const std::size_t c = candidate - 1;
-            const std::uint8_t* match = buf + c;
-            // Both pairs in one test: one branch to predict instead of two.
-            if (((load16(match + best - 1) ^ tail2) | (load16(match) ^ head2)) == 0) {
+        for (;;) {
+            // The word's candidates within the budget that pass the filter at the current best.
+            const unsigned taken =
+                budget < HashChains::kNewest ? CandidateFilter::kAllLanes & ((1u << (2 * budget)) - 1) : CandidateFilter::kAllLanes;
+            unsigned pass = filter.pass(word) & taken;
+            while (pass != 0) {
+                const unsigned lane = static_cast<unsigned>(std::countr_zero(pass)) >> 1;
+                pass &= pass - 1;
+                const std::size_t c = static_cast<std::size_t>((word >> (16 * lane)) & 0xFFFF) - 1;
+                const std::uint8_t* match = buf + c;
+                // The best may have grown since the word was filtered: test the pair around it again.
+                if (load16(match + best - 1) != load16(scan + best - 1)) continue;
                 const unsigned len = commonLength(scan, match, 2, maxLen);
                 if (len > best) {
                     best = len;
                     distance = static_cast<unsigned>(pos - c);
-                    if (best >= ample) break;
-                    tail2 = load16(scan + best - 1);
+                    if (best >= ample) return {best, distance};
+                    filter.setBest(scan, best);
                 }
             }
-            if (--budget == 0) break;
-            if (fromWord > 1) {
-                --fromWord;
-                newest >>= 16;
-                candidate = static_cast<unsigned>(newest & 0xFFFF);
-                continue;
-            }
+            // The walk goes on only when all four were inside the window and within the budget.
+            const std::size_t fourth = static_cast<std::size_t>(word >> 48);
+            if (fourth <= limit || budget <= HashChains::kNewest) break;
+            budget -= HashChains::kNewest;
             // The candidate 32,768 bytes back shares its link slot with pos, which now holds
-            // pos's own link; every older one lies outside the window.
-            if (c + kMaxDistance == pos) break;
-            candidate = s_.chains.next(c);
+            // pos's own link word; every older one lies outside the window.
+            if (fourth - 1 + kMaxDistance == pos) break;
+            word = s_.chains.next(fourth - 1);
         }
         if (distance == 0) return {};
         return {best, distance};

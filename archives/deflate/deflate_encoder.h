@@ -4,7 +4,7 @@
 // The encoder's choices are fixed, so equal input and settings always give equal output:
 // hash-chain match search with a per-search candidate budget, lazy evaluation of one byte,
 // blocks that end by a size-and-statistics rule, and for every block the smallest of stored,
-// fixed and dynamic form. Memory is fixed whatever the input size (a 48 KiB input window, the
+// fixed and dynamic form. Memory is fixed whatever the input size (a 64 KiB input buffer, the
 // hash chains, a block of at most 32 K symbols, a 64 KiB output buffer); the source is read
 // in one pass except that stored blocks take their bytes again from the source when they have
 // left the window.

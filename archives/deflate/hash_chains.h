@@ -1,21 +1,24 @@
 // Hash chains over the encoder's input window: a chain per value of a 14-bit hash of three
-// bytes, newest position first, with one link per window position pointing to the next older
-// position of the same hash.
+// bytes, newest position first.
 //
 // The hash is h = ((h' × 32) XOR b) AND 0x3FFF rolled over the input; three shifts of five
 // bits push every older byte out of 14 bits, so it equals ((b0 << 10) ^ (b1 << 5) ^ b2) AND
 // 0x3FFF of the three bytes at the position, and is computed directly.
 //
-// Instead of a single chain head, each hash keeps its four newest entries in one 64-bit word.
-// A chain walk is bound by the latency of following links one after another; with the first
-// four candidates in one load, the common short walk (binary data: two or three candidates
-// in the window) needs no link at all, and a long one starts four links deep. The candidates
-// and their order are exactly those of the linked chain.
+// Chain words: a chain walk is bound by the latency of loads that depend on each other, so
+// the chain is stored four entries to a 64-bit word. Each hash keeps its four newest entries
+// in one word, and each window position keeps, as its link, the word of the four entries that
+// followed it when it was entered (the hash's word just before it). A walk thus takes four
+// candidates per dependent load: from the head word, then from the link word of the fourth
+// candidate, and so on. The common short walk (binary data: two or three candidates in the
+// window) needs no link at all. The candidates and their order are exactly those of a singly
+// linked chain. Within a word the entries fall from the low lane to the high one, and a chain
+// that ends leaves zeros, so the entries still inside the window are always a prefix.
 //
 // Entries hold buffer index + 1 in 16 bits, 0 meaning "none". Links are indexed by the stream
 // index modulo 32,768 so that a slide of the buffer leaves every link in its slot; a slide
 // only lowers the stored indices, and those that fall below the buffer become "none" (they
-// lie outside the window from then on anyway).
+// lie outside the window from then on anyway). Tables: 128 KiB of heads, 256 KiB of links.
 #pragma once
 
 #include <algorithm>
@@ -42,7 +45,7 @@ public:
 
     void reset() {
         std::fill(newest_.begin(), newest_.end(), std::uint64_t{0});
-        std::fill(links_.begin(), links_.end(), std::uint16_t{0});
+        std::fill(links_.begin(), links_.end(), std::uint64_t{0});
         linkOffset_ = 0;
     }
 
@@ -51,17 +54,18 @@ public:
     }
 
     // Enters pos at the head of its chain; returns the chain's four newest entries before
-    // that, newest in the low 16 bits.
+    // that, newest in the low 16 bits, which also become pos's link word.
     std::uint64_t insert(const std::uint8_t* buffer, std::size_t pos) {
         std::uint64_t& word = newest_[hash(buffer + pos)];
         const std::uint64_t previous = word;
-        links_[(pos + linkOffset_) & kLinkMask] = static_cast<std::uint16_t>(previous);
+        links_[(pos + linkOffset_) & kLinkMask] = previous;
         word = (previous << 16) | (pos + 1);
         return previous;
     }
 
-    // The next older entry of the chain after the one at buffer index pos.
-    unsigned next(std::size_t pos) const { return links_[(pos + linkOffset_) & kLinkMask]; }
+    // The four entries of the chain that follow the one at buffer index pos, nearest in the
+    // low 16 bits.
+    std::uint64_t next(std::size_t pos) const { return links_[(pos + linkOffset_) & kLinkMask]; }
 
     // Starts loading the chain word that the search at pos will read first. Only a hint.
     // (GCC 12 drops __builtin_prefetch here as if it had no effect, so x86 gets the
@@ -78,14 +82,14 @@ public:
     // The buffer moved down by `shift` bytes.
     void rebase(unsigned shift) {
         lower(newest_.data(), kHashes * kNewest, shift);
-        lower(links_.data(), kLinks, shift);
+        lower(links_.data(), kLinks * kNewest, shift);
         linkOffset_ = (linkOffset_ + shift) & kLinkMask;
     }
 
 private:
     // Every 16-bit entry v of the array becomes max(v, shift) − shift: a saturating subtraction,
-    // eight entries per instruction where SSE2 is available (it runs for 96 K entries every
-    // 16 KiB of input). `entries` is a multiple of 8; the entries are reached through
+    // eight entries per instruction where SSE2 is available (it runs for 192 K entries at
+    // every slide of the window). `entries` is a multiple of 8; the entries are reached through
     // byte-wise access (memcpy or SSE loads), which may view the chain words as 16-bit lanes.
     static void lower(void* data, std::size_t entries, unsigned shift) {
         auto* bytes = static_cast<std::uint8_t*>(data);
@@ -106,7 +110,7 @@ private:
     }
 
     std::vector<std::uint64_t> newest_;
-    std::vector<std::uint16_t> links_;
+    std::vector<std::uint64_t> links_;
     unsigned linkOffset_ = 0;  // stream index of buffer index 0, modulo 32,768
 };
 
