@@ -28,7 +28,9 @@ std::string withSeparator(const QString& folder) {
 std::string programFolder() {
     const QString own = QCoreApplication::applicationDirPath();
     if (canWriteIn(own)) return withSeparator(own);
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // The local, not the roaming, folder: record copies and packages are large and belong to
+    // this machine (%LOCALAPPDATA%\Tessaro on Windows).
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QDir().mkpath(data);
     return withSeparator(data);
 }
