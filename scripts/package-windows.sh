@@ -65,9 +65,11 @@ else
   notes+=("without the window: $build/app/tessaro.exe is missing")
 fi
 
-# ---- Qt's plug-ins: the Windows platform and the styles. Qt looks for them in the folders
-# "platforms" and "styles" beside the program; qt.conf makes that the only place, so that a
-# path compiled into Qt (the build machine's, which Wine's Z: drive would reach) is never used.
+# ---- Qt's plug-ins: the Windows platform and the styles, in the folders "platforms" and
+# "styles" beside the program, where Qt looks for them. Without qt.conf Qt (a relocatable
+# build) would look first in "plugins" beside the program's folder (%LOCALAPPDATA%\Programs\
+# plugins, a folder any program of the user may make); qt.conf makes the program's folder the
+# only place.
 if [ "$window" -eq 1 ]; then
   mkdir -p "$dist/platforms" "$dist/styles"
   cp "$qt/plugins/platforms/qwindows.dll" "$dist/platforms/"
