@@ -244,7 +244,7 @@ phase_start=$SECONDS
 echo "== installing again over it, then the uninstaller"
 "$wine" "$setup" /S /CurrentUser || fail "the second installation exited with status $?"
 check "after the second installation the files differ" same_files
-count_packages() { find "$instdir/Upload" -name '*.zip' 2>/dev/null | wc -l; }
+count_packages() { { find "$instdir/Upload" -name '*.zip' 2>/dev/null || true; } | wc -l; }
 check "the second installation took the packages in Upload away" test "$(count_packages)" -eq "$made"
 
 # Uninstalls with the entry's QuietUninstallString. The uninstaller copies itself to the
