@@ -17,8 +17,11 @@ function(tessaro_windows_resources target description)
 endfunction()
 
 # The window's title, as the program shows it (kProgramTitle in app/window/window_texts.h).
+# Read whole: file(STRINGS) would end the line at the first non-ASCII byte.
 function(tessaro_program_title out)
-  file(STRINGS "${PROJECT_SOURCE_DIR}/app/window/window_texts.h" line REGEX "kProgramTitle = \"")
-  string(REGEX REPLACE ".*kProgramTitle = \"([^\"]*)\".*" "\\1" title "${line}")
-  set(${out} "${title}" PARENT_SCOPE)
+  file(READ "${PROJECT_SOURCE_DIR}/app/window/window_texts.h" texts)
+  if(NOT texts MATCHES "kProgramTitle = \"([^\"]+)\";")
+    message(FATAL_ERROR "no kProgramTitle in app/window/window_texts.h")
+  endif()
+  set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
 endfunction()
