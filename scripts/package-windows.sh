@@ -8,8 +8,8 @@
 # The folder holds tessaro-cli.exe and, once Qt for Windows is built, the window tessaro.exe
 # with the Qt libraries and plug-ins it loads; the DLLs are found by following the programs'
 # and the plug-ins' imports (objdump) through Qt's bin folder and the mingw-w64 runtime: what
-# is found there is shipped, what Wine provides as a Windows DLL is the system's, anything else
-# stops the script. Then the guide (build/guide/使用說明.html, or made with pandoc from
+# is found there is shipped, what Wine provides as a Windows DLL (or an API set) is the
+# system's, anything else stops the script. Then the guide (build/guide/使用說明.html, or made with pandoc from
 # docs/guide/使用說明.md) and the licences of everything shipped.
 # Without the window it warns and packs the command line alone; --window-required makes that
 # an error. Needs root or sudo for the package installation.
@@ -102,8 +102,8 @@ while [ "${#queue[@]}" -gt 0 ]; do
     if [ -n "$found" ]; then
       cp "$found" "$dist/"
       queue+=("$dist/$(basename "$found")")
-    elif [ -e "$wine_dlls/$key" ]; then
-      system+=("$key")
+    elif [ -e "$wine_dlls/$key" ] || [[ $key == api-ms-win-* || $key == ext-ms-win-* ]]; then
+      system+=("$key")  # an API set (api-ms-win-*) names no file: the system's loader maps it
     else
       echo "$(basename "$file") needs $name, which is neither in ${search[*]} nor a Windows DLL" >&2
       exit 1
@@ -111,6 +111,9 @@ while [ "${#queue[@]}" -gt 0 ]; do
   done < <($host-objdump -p "$file" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr -d '\r')
 done
 shipped_dlls=$(find "$dist" -maxdepth 1 -iname '*.dll' -printf '%f\n' | sort)
+# Debug information and symbols stay behind: Debian's runtime DLLs and Qt carry them, which
+# would be three quarters of the size.
+find "$dist" -type f \( -name '*.exe' -o -name '*.dll' \) -exec $host-strip --strip-unneeded {} +
 
 # ---- The guide
 guide=""
