@@ -25,7 +25,7 @@ for argument in "$@"; do
   esac
 done
 
-packages=(nsis zip binutils-mingw-w64-x86-64 wine)
+packages=(nsis python3 binutils-mingw-w64-x86-64 wine)
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 missing=()
@@ -120,7 +120,7 @@ guide=""
 if [ -f build/guide/使用說明.html ]; then
   cp build/guide/使用說明.html "$dist/"
   # Pictures and style sheets it names beside itself come along.
-  grep -oE '(src|href)="[^":#?]+"' build/guide/使用說明.html | sed -E 's/^[a-z]+="//; s/"$//' | sort -u |
+  { grep -oE '(src|href)="[^":#?]+"' build/guide/使用說明.html || true; } | sed -E 's/^[a-z]+="//; s/"$//' | sort -u |
     while read -r part; do
       if [ -f "build/guide/$part" ]; then mkdir -p "$dist/$(dirname "$part")"; cp "build/guide/$part" "$dist/$part"; fi
     done
@@ -206,10 +206,21 @@ setup=Tessaro-$version-setup.exe
 rm -f "$build/$setup"
 LC_ALL=C.UTF-8 makensis -V2 -WX -INPUTCHARSET UTF8 -DCONFIG="$root/$work/config.nsh" packaging/windows/tessaro.nsi
 
-# ---- The portable copy: the same folder in a ZIP file, names in UTF-8 (flagged as such)
+# ---- The portable copy: the same folder in a ZIP file. Python's zipfile stores a name that is
+# not ASCII in UTF-8 with the format's flag for it (general-purpose bit 11); Info-ZIP's zip
+# left the guide's name unflagged, for a reader to take as code page 437.
 portable=Tessaro-$version-portable.zip
 rm -f "$build/$portable"
-(cd "$build/dist" && LC_ALL=C.UTF-8 zip -r -X -q -UN=UTF8 "../$portable" Tessaro)
+(cd "$build/dist" && python3 - "../$portable" Tessaro <<'EOF'
+import os, sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED, compresslevel=9) as archive:
+    for folder, folders, files in os.walk(sys.argv[2]):
+        folders.sort()
+        archive.write(folder)
+        for name in sorted(files):
+            archive.write(os.path.join(folder, name))
+EOF
+)
 
 echo "== $dist: $(find "$dist" -type f | wc -l) files, $size_kb KiB"
 echo "  DLLs shipped: $(echo $shipped_dlls)"

@@ -3,7 +3,8 @@
 # (build/wine-install), with the whole run under one Xvfb display:
 #   1. makes them (scripts/package-windows.sh) and reads back, with icoutils' wrestool and
 #      icotool, the version information and icons of the installer and the programs;
-#   2. compares the portable ZIP file's listing (7zz) with the distribution folder, unzip -t;
+#   2. compares the portable ZIP file's listing (7zz) with the distribution folder, looks for
+#      the UTF-8 flag of names that are not ASCII (7zz), unzip -t;
 #   3. shows the installer's first page and takes a screenshot (its texts are Chinese);
 #   4. installs silently for the current user (/S /CurrentUser), compares every installed file
 #      with the distribution folder, reads the uninstall entry with Wine's own `reg`, looks for
@@ -99,6 +100,11 @@ check "unzip -t refuses the portable ZIP file" unzip -tqq "$portable"
 7zz l -ba -slt "$portable" | sed -n 's/^Path = //p' | while read -r name; do
   [ -d "$dist/../$name" ] || echo "$name"; done | sort >"$out/zip-files"
 check "the portable ZIP file holds other files than the distribution folder (7zz)" cmp -s "$out/dist-files" "$out/zip-files"
+# A name that is not ASCII (the guide's) must be flagged as UTF-8, else readers take it as
+# code page 437.
+unflagged=$(7zz l -ba -slt "$portable" | LC_ALL=C awk '/^Path = / { p = substr($0, 8) }
+  /^Characteristics = / { if (p ~ /[\200-\377]/ && $0 !~ /UTF8/) print p }')
+[ -z "$unflagged" ] && pass || fail "names in the portable ZIP file not flagged as UTF-8 (7zz): $unflagged"
 echo "  $(wc -l <"$out/zip-files") files"
 
 # ---- A fresh Wine prefix, one Wine server for the run
