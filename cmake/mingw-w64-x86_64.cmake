@@ -19,7 +19,13 @@ endif()
 get_filename_component(TESSARO_WINDOWS_DEPS "${TESSARO_WINDOWS_DEPS}" ABSOLUTE)
 set(TESSARO_WINDOWS_DEPS "${TESSARO_WINDOWS_DEPS}" CACHE PATH "Prefix of the cross-built libraries")
 
-set(CMAKE_FIND_ROOT_PATH /usr/${TESSARO_MINGW_TRIPLET} ${TESSARO_WINDOWS_DEPS})
+# Qt for the window, built as DLLs by scripts/build-windows.sh beside the other libraries; its
+# build tools (moc, uic, rcc) are the build machine's own of the same version.
+get_filename_component(TESSARO_WINDOWS_QT "${TESSARO_WINDOWS_DEPS}/../qt" ABSOLUTE)
+set(QT_HOST_PATH /usr CACHE PATH "Qt's host tools")
+set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "Qt's host tools' CMake files")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TESSARO_MINGW_TRIPLET} ${TESSARO_WINDOWS_DEPS} ${TESSARO_WINDOWS_QT})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
@@ -33,7 +39,8 @@ set(ENV{PKG_CONFIG_LIBDIR} "${TESSARO_WINDOWS_DEPS}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 
-# One file per program: the C and C++ runtimes and winpthread linked in.
+# One file per program: the C and C++ runtimes and winpthread linked in. The window and its
+# tests undo this in their folders: they share the C++ runtime DLLs with Qt's DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test programs run under Wine, in the project's own prefix.

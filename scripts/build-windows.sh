@@ -59,9 +59,11 @@ debian_mirror() {
   echo "$uri"
 }
 
+# Fetches the named Debian source packages that are not yet unpacked under build/windows-deps/src.
 fetch_sources() {
-  local apt=$deps/apt
-  [ -d "$deps/src/bzip2" ] && [ -d "$deps/src/xz-utils" ] && [ -d "$deps/src/wavpack" ] && return
+  local apt=$deps/apt name wanted=()
+  for name in "$@"; do [ -d "$deps/src/$name" ] || wanted+=("$name"); done
+  [ "${#wanted[@]}" -eq 0 ] && return
   mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d" "$deps/src"
   local codename uri
   codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
@@ -73,11 +75,13 @@ fetch_sources() {
   apt-get "${opts[@]}" update >/dev/null
   local fetch=$deps/src/fetch
   rm -rf "$fetch" && mkdir -p "$fetch"
-  (cd "$fetch" && apt-get "${opts[@]}" source bzip2 xz-utils wavpack >/dev/null)
-  local name
-  for name in bzip2 xz-utils wavpack; do
+  (cd "$fetch" && apt-get "${opts[@]}" source "${wanted[@]}" >/dev/null)
+  for name in "${wanted[@]}"; do
     rm -rf "${deps:?}/src/$name"
     mv "$(find "$fetch" -mindepth 1 -maxdepth 1 -type d -name "$name-*" | head -n 1)" "$deps/src/$name"
+    # The source package's own files (.dsc, the tarballs) stay for the licence notes.
+    mkdir -p "$deps/src/packages"
+    find "$fetch" -maxdepth 1 -type f -name "${name}_*.dsc" -exec cp {} "$deps/src/packages/" \;
   done
   rm -rf "$fetch"
 }
@@ -119,12 +123,50 @@ build_googletest() {
   cmake --install "$obj" >/dev/null
 }
 
-fetch_sources
+# ---- Qt for the window: Debian's qt6-base source, the same version as the host tools
+# (moc, uic, rcc from qt6-base-dev-tools, which the cross build runs), built as shared DLLs so
+# that the user can replace Qt as its licence (LGPL 3) allows. Only what the window and its
+# tests use is built: Core, Gui, Widgets, Test, the Windows platform plugin (DirectWrite
+# fonts) and the Fusion and Windows styles; Qt's bundled third-party libraries (zlib, pcre2,
+# harfbuzz, freetype, libpng, libjpeg, double-conversion) are linked into its DLLs. Debian's
+# source leaves out the tablet header wintab.h, hence no tablet events; the platform plugin
+# of this version needs OpenGL, which mingw-w64 provides. About 1,100 steps, some 30 minutes
+# on 2 cores.
+qt=$deps/qt
+build_qt() {
+  [ -f "$qt/lib/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" ] && [ -f "$qt/plugins/platforms/qwindows.dll" ] && return
+  local obj=$deps/build/qt
+  rm -rf "$obj"
+  local features=(sql network dbus concurrent printsupport vulkan icu tabletevent
+                  system_zlib system_pcre2 system_harfbuzz
+                  system_freetype system_png system_jpeg system_doubleconversion)
+  local off=() f
+  for f in "${features[@]}"; do off+=("-DFEATURE_$f=OFF"); done
+  cmake -S "$deps/src/qt6-base" -B "$obj" -G Ninja "${launcher[@]}" \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=x86_64 \
+    -DCMAKE_C_COMPILER=$host-gcc-posix -DCMAKE_CXX_COMPILER=$host-g++-posix \
+    -DCMAKE_RC_COMPILER=$host-windres -DCMAKE_FIND_ROOT_PATH=/usr/$host \
+    -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY \
+    -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt" -DBUILD_SHARED_LIBS=ON \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_opengl=ON -DINPUT_opengl=desktop -DFEATURE_style_fusion=ON -DFEATURE_style_windows=ON \
+    -DFEATURE_directwrite=ON -DFEATURE_testlib=ON "${off[@]}" >"$deps/qt-configure.log" 2>&1 ||
+    { tail -n 30 "$deps/qt-configure.log"; exit 1; }
+  cmake --build "$obj" -j "$jobs" >"$deps/qt-build.log" 2>&1 || { tail -n 30 "$deps/qt-build.log"; exit 1; }
+  rm -rf "$qt"
+  cmake --install "$obj" >/dev/null
+}
+
+fetch_sources bzip2 xz-utils wavpack
 build_bzip2
 build_autotools xz-utils liblzma.a --disable-xz --disable-xzdec --disable-lzmadec --disable-lzmainfo \
   --disable-lzma-links --disable-scripts --disable-doc --disable-nls
 build_autotools wavpack libwavpack.a --disable-apps
 build_googletest
+fetch_sources qt6-base
+build_qt
 
 # ---- Tessaro itself
 cmake --preset windows "${launcher[@]}" >/dev/null

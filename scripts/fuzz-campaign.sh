@@ -9,7 +9,9 @@
 # last report). Corpora live in build/fuzz-campaign/<target>/corpus and persist between
 # rounds and campaigns; findings are saved there as crash-*, leak-*, timeout-*, oom-*.
 # Every slice appends one line to build/fuzz-campaign/slices.tsv:
-#   target  seconds  executions  edges  corpus-files  findings
+#   target  seconds  executions  edges  corpus-files  findings  cpu-seconds
+# At the lowest priority a slice gets little of the processor while builds run, so the
+# fuzzer's own processor time (user and system) is what counts as time fuzzed.
 # scripts/fuzz-campaign-table.sh adds the lines up per target.
 # Build first: cmake --preset sanitize && cmake --build --preset sanitize
 set -uo pipefail
@@ -30,7 +32,7 @@ run_slice() {
   local inputs
   fuzz_inputs "$target"
   local start=$SECONDS
-  nice -n 19 "$bin/${target}_fuzz" -max_total_time="$slice" -timeout=30 -rss_limit_mb=3072 \
+  /usr/bin/time -f '%U %S' -o "$work/cpu" nice -n 19 "$bin/${target}_fuzz" -max_total_time="$slice" -timeout=30 -rss_limit_mb=3072 \
     -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "${inputs[@]}" >"$work/log" 2>&1
   local took=$((SECONDS - start))
   local execs edges files findings
@@ -38,8 +40,11 @@ run_slice() {
   [ -z "$execs" ] && execs=$(grep -o '^#[0-9]*' "$work/log" | tail -1 | tr -d '#')
   edges=$(grep -o 'cov: [0-9]*' "$work/log" | tail -1 | cut -d' ' -f2)
   files=$(find "$work/corpus" -type f | wc -l)
+  local cpu
+  cpu=$(awk '{ printf "%d", $1 + $2 }' "$work/cpu" 2>/dev/null || true)
   findings=$(find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
-  printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$target" "$took" "${execs:-0}" "${edges:-0}" "$files" "$findings" >>"$home/slices.tsv"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$target" "$took" "${execs:-0}" "${edges:-0}" "$files" "$findings" \
+    "${cpu:-0}" >>"$home/slices.tsv"
 }
 
 while true; do

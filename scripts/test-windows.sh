@@ -79,6 +79,28 @@ for program in build/windows/tests/*_tests.exe; do
 done
 echo "  $ran_total tests ran, $skipped_total of them skipped"
 
+# The window's Qt Test classes on Qt's offscreen platform, one class at a time as CTest runs
+# them on Linux. A class passes when it exits with 0 and Qt Test's totals name no failure.
+gui=build/windows/tests/gui
+if [ -f "$gui/gui_tests.exe" ]; then
+  echo "== the window's tests under Wine"
+  for test_class in CaseListTest AttachmentListTest PanelTest FlowTest QtDialogsTest PlacementTest; do
+    screen=desktop scale=1
+    [ "$test_class" = PlacementTest ] && screen=laptop scale=1.25
+    exit_status=0
+    output=$(cd "$gui" && QT_QPA_PLATFORM="offscreen:configfile=$screen-screen.json" QT_SCALE_FACTOR=$scale \
+             "$root/$wine" gui_tests.exe "$test_class" 2>&1 | tr -d '\r') || exit_status=$?
+    totals=$(grep -E '^Totals: ' <<<"$output" | tail -n 1 || true)
+    if [ "$exit_status" -eq 0 ] && [[ "$totals" =~ ", 0 failed," ]]; then echo "gui.$test_class: passed (${totals#Totals: })"
+    else
+      fail "gui.$test_class under Wine (exit status $exit_status): ${totals:-no totals}"
+      grep -E '^(FAIL!|   Loc:)' <<<"$output" | head -n 6 | sed 's/^/    /' || true
+    fi
+  done
+else
+  fail "the Windows build has no window (build/windows-deps/qt missing?)"
+fi
+
 # The fuzz targets' seeds and saved findings through the Windows parsers. A replay passes
 # when it exits with 0 and reports every input (a target's failed check aborts before that).
 echo "== Fuzz inputs replayed under Wine"
@@ -214,6 +236,50 @@ if ! cmp -s "$compare/linux.facts" "$compare/windows.facts"; then
   fail "file times or read-only states differ:"; diff "$compare/linux.facts" "$compare/windows.facts" | head -20 || true
 fi
 echo "  $(wc -l <"$compare/linux.facts") files compared, $(grep -c read-only "$compare/linux.facts" || true) of them read-only"
+
+# The example made through the window on both sides, driven as a clerk drives it (the
+# setting table imported, "製作電子抽審檔" pressed) by gui_screenshot. The cabinets' entries
+# carry the times the example's files were copied and the packages' entries the times the
+# cabinets were written, a moment apart on the two sides; everything else must be the same:
+# each document byte for byte, each cabinet's entries (names, sizes, CRCs, attributes) and
+# the files they unpack to, each package's entry names and attributes.
+if [ -f build/windows/tests/gui/gui_screenshot.exe ]; then
+  echo "== the example made through the window on both sides"
+  window_compare=$compare/window
+  rm -rf "$window_compare" && mkdir -p "$window_compare"
+  (cd build/default/tests/gui && QT_QPA_PLATFORM=offscreen:configfile=desktop-screen.json \
+     ./gui_screenshot --folder "$root/$window_compare/linux" "$root/$window_compare/linux.png" >/dev/null 2>&1) ||
+    fail "the Linux window did not make the example's packages"
+  (cd build/windows/tests/gui && QT_QPA_PLATFORM=offscreen:configfile=desktop-screen.json \
+     "$root/$wine" gui_screenshot.exe --folder "$root/$window_compare/windows" "$root/$window_compare/windows.png" >/dev/null 2>&1) ||
+    fail "the Windows window did not make the example's packages"
+  # What a package holds, without the times: entry names and attributes, each document's
+  # bytes, each cabinet's entries and the files it unpacks to.
+  describe_package() {
+    local package=$1 into=$2 entry
+    mkdir -p "$into"
+    "$linux_cli" list "$package" | cut -f1,7 >"$into/entries"
+    (cd "$into" && unzip -qq "$package")
+    for entry in "$into"/*.CAB; do
+      "$linux_cli" list "$entry" | cut -f1-5,7 >"$entry.entries"
+      cabextract -q -d "$entry.files" "$entry" >/dev/null
+      rm "$entry"
+    done
+  }
+  window_packages=0
+  for package in "$window_compare"/linux/Upload/*/*.zip; do
+    [ -e "$package" ] || continue
+    name=${package#"$window_compare/linux/"}
+    if [ ! -f "$window_compare/windows/$name" ]; then fail "the Windows window wrote no $name"; continue; fi
+    describe_package "$root/$package" "$window_compare/linux-held/$name"
+    describe_package "$root/$window_compare/windows/$name" "$window_compare/windows-held/$name"
+    window_packages=$((window_packages + 1))
+  done
+  diff -r "$window_compare/linux-held" "$window_compare/windows-held" >/dev/null ||
+    fail "the windows' packages differ: diff -r $window_compare/linux-held $window_compare/windows-held"
+  [ "$window_packages" -eq 3 ] || fail "the Linux window made $window_packages packages, not the example's 3"
+  echo "  $window_packages packages, the same apart from file times"
+fi
 
 # ---- 4. The peers read what the Windows build wrote
 echo "== peers on the Windows package"

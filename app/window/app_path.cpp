@@ -28,8 +28,8 @@ std::string withSeparator(const QString& folder) {
 std::string programFolder() {
     const QString own = QCoreApplication::applicationDirPath();
     if (canWriteIn(own)) return withSeparator(own);
-    // The local, not the roaming, folder: record copies and packages are large and belong to
-    // this machine (%LOCALAPPDATA%\Tessaro on Windows).
+    // On Windows the local, not the roaming, data folder (%LOCALAPPDATA%\Tessaro): packages
+    // and records are large and belong to this desktop. Elsewhere both are the same folder.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QDir().mkpath(data);
     return withSeparator(data);

@@ -1,8 +1,7 @@
 // The program folder `appPath`, where the working folders ("DATA", "ATT", "EMR", "DCF") and
 // the output folder "Upload" are made: the executable's own folder when the program may write
-// there, otherwise the per-user local application data folder (%LOCALAPPDATA%\Tessaro on
-// Windows; an installation under a system folder is read-only for its users). It ends with
-// the path separator.
+// there, otherwise the per-user application data folder (an installation under a system
+// folder is read-only for its users). It ends with the path separator.
 #pragma once
 
 #include <string>

@@ -4,8 +4,8 @@
 #include "app/window/qt_text.h"
 #include "app/window/window_texts.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
-#include <QMessageBox>
 
 namespace tessaro::window {
 namespace {
@@ -17,14 +17,6 @@ constexpr bool kCaseSensitiveNames =
 #else
     true;
 #endif
-
-QMessageBox::StandardButton showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                    QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, qtText(kProgramTitle), text, buttons, parent);
-    // The clerk can select and copy what a message says (a path, the problems a check found).
-    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
-}
 
 // A file dialog set up from a request: filters (the first selected) and initial folder. An
 // empty folder leaves the dialog's own default. The filters show their captions only, not
@@ -44,16 +36,28 @@ std::optional<std::filesystem::path> chosenFile(QFileDialog& dialog) {
 
 }  // namespace
 
-void QtDialogs::message(QWidget* parent, const QString& text) {
-    showBox(parent, QMessageBox::NoIcon, text, QMessageBox::Ok);
+std::unique_ptr<QMessageBox> messageBox(MessageKind kind, QWidget* parent, const QString& text) {
+    const QMessageBox::Icon icon = kind == MessageKind::message ? QMessageBox::NoIcon
+                                   : kind == MessageKind::error ? QMessageBox::Critical
+                                                                : QMessageBox::Warning;
+    const QMessageBox::StandardButtons buttons =
+        kind == MessageKind::question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
+    auto box = std::make_unique<QMessageBox>(icon, qtText(kProgramTitle), text, buttons, parent);
+    // The clerk can select and copy what a message says (a path, the problems a check found).
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // The buttons speak the clerks' language, as a Chinese Windows' own message boxes do
+    // (Qt's captions are English without a translation file).
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("確定"));
+    if (QAbstractButton* cancel = box->button(QMessageBox::Cancel)) cancel->setText(QStringLiteral("取消"));
+    return box;
 }
 
-void QtDialogs::error(QWidget* parent, const QString& text) {
-    showBox(parent, QMessageBox::Critical, text, QMessageBox::Ok);
-}
+void QtDialogs::message(QWidget* parent, const QString& text) { messageBox(MessageKind::message, parent, text)->exec(); }
+
+void QtDialogs::error(QWidget* parent, const QString& text) { messageBox(MessageKind::error, parent, text)->exec(); }
 
 bool QtDialogs::okCancel(QWidget* parent, const QString& text) {
-    return showBox(parent, QMessageBox::Warning, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    return messageBox(MessageKind::question, parent, text)->exec() == QMessageBox::Ok;
 }
 
 std::optional<std::filesystem::path> QtDialogs::openFile(QWidget* parent, const FileDialogRequest& request) {

@@ -4,7 +4,19 @@
 
 #include "app/window/window_dialogs.h"
 
+#include <QMessageBox>
+
+#include <memory>
+
 namespace tessaro::window {
+
+// The three kinds of message box: a message (no icon, OK), the standard error report (error
+// icon, OK) and an OK/Cancel question (warning icon).
+enum class MessageKind { message, error, question };
+
+// The box QtDialogs shows for a message of `kind`, set up but not yet shown (the pictures of
+// the user guide show it as well).
+std::unique_ptr<QMessageBox> messageBox(MessageKind kind, QWidget* parent, const QString& text);
 
 class QtDialogs final : public WindowDialogs {
 public:

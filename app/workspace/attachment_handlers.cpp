@@ -69,9 +69,13 @@ void Workspace::CattAddClick() {
     attachments_.insert(selected ? *selected + 1 : attachments_.size(), std::move(row));
 }
 
+// A deleted row leaves the case at once: the list no longer shows the file, so the package
+// must not carry it (a clerk deletes a row above all when it holds another patient's file).
 void Workspace::CattDelClick() {
-    // The attachment text is not rebuilt: the file stays in the case until its next dialog.
-    if (const auto selected = attachments_.selected()) attachments_.remove(*selected);
+    const auto selected = attachments_.selected();
+    if (!selected) return;
+    attachments_.remove(*selected);
+    setAttToAudit();
 }
 
 // A kind or class the user picks goes into the case at once: the list shows it, so the

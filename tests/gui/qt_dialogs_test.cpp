@@ -66,6 +66,7 @@ private slots:
             icon = box.icon();
             text = box.text();
             QCOMPARE(box.standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+            QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("確定"));
             box.accept();
         });
         dialogs.error(&parent, QStringLiteral("Cannot open file \"x\". No such file or directory."));
@@ -80,8 +81,12 @@ private slots:
         dialogs.message(&parent, QStringLiteral("匯入完成"));
         QCOMPARE(icon, QMessageBox::NoIcon);
 
-        whenShown<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Cancel)->click(); });
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            text = box.button(QMessageBox::Cancel)->text();
+            box.button(QMessageBox::Cancel)->click();
+        });
         QVERIFY(!dialogs.okCancel(&parent, QStringLiteral("?")));
+        QCOMPARE(text, QStringLiteral("取消"));
     }
 
     // The filter's caption shows the pattern as the window writes it; the dialog lists the
