@@ -9,8 +9,9 @@
 # with the Qt libraries and plug-ins it loads; the DLLs are found by following the programs'
 # and the plug-ins' imports (objdump) through Qt's bin folder and the mingw-w64 runtime: what
 # is found there is shipped, what Wine provides as a Windows DLL (or an API set) is the
-# system's, anything else stops the script. Then the guide (build/guide/使用說明.html, or made with pandoc from
-# docs/guide/使用說明.md) and the licences of everything shipped.
+# system's, anything else stops the script. Then the guide (build/guide/使用說明.html from
+# scripts/guide.sh, else made with pandoc from docs/guide/使用說明.md) and the licences of
+# everything shipped.
 # Without the window it warns and packs the command line alone; --window-required makes that
 # an error. Needs root or sudo for the package installation.
 set -euo pipefail
@@ -126,9 +127,13 @@ if [ -f build/guide/使用說明.html ]; then
     done
   guide=使用說明.html
 elif [ -f docs/guide/使用說明.md ] && command -v pandoc >/dev/null; then
-  (cd docs/guide && pandoc --standalone --self-contained --metadata title="$title 使用說明" \
-    -o "$root/$dist/使用說明.html" 使用說明.md)
+  # As scripts/guide.sh makes it, with the committed pictures (that script draws them anew).
+  if pandoc --help | grep -q -- '--embed-resources'; then embed=(--embed-resources --standalone); else embed=(--self-contained); fi
+  pandoc docs/guide/使用說明.md --from markdown+east_asian_line_breaks --to html5 "${embed[@]}" \
+    --resource-path=docs/guide --css docs/guide/guide.css --shift-heading-level-by=-1 --toc --toc-depth=2 \
+    --metadata toc-title="目錄" -V lang=zh-TW --output "$dist/使用說明.html"
   guide=使用說明.html
+  notes+=("the guide made from docs/guide/使用說明.md with the committed pictures")
 else
   echo "NOTE: no guide (neither build/guide/使用說明.html nor docs/guide/使用說明.md): packed without it" >&2
   notes+=("without the guide")
