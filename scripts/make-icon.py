@@ -3,7 +3,10 @@
 
 Our own drawing, made from a few shapes with plain arithmetic, so the icon needs no drawing
 program and no third-party art. Each size is drawn on a 4x finer grid and averaged down, which
-gives smooth edges. Writes app/window/resources/tessaro-<size>.png for 32, 64 and 256 pixels.
+gives smooth edges. Writes app/window/resources/tessaro-<size>.png for 32, 64 and 256 pixels
+(the window's own icon, a Qt resource) and app/window/resources/tessaro.ico, the Windows icon of
+the programs and the installer: 16, 24, 32, 48, 64 and 256 pixels, each drawn at its own size and
+stored as PNG, as Windows Vista and later read icons.
 
 Run from anywhere: python3 scripts/make-icon.py
 """
@@ -86,11 +89,26 @@ def png(size, pixels):
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(pixels, 9)) + chunk(b"IEND", b"")
 
 
+def ico(images):
+    """An .ico file of (size, PNG bytes) pairs: the header, one directory entry each, the images."""
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(header) + 16 * len(images)
+    entries, data = b"", b""
+    for size, image in images:
+        side = 0 if size >= 256 else size  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), offset + len(data))
+        data += image
+    return header + entries + data
+
+
 def main():
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "window", "resources")
+    images = {size: png(size, render(size)) for size in (16, 24, 32, 48, 64, 256)}
     for size in (32, 64, 256):
         with open(os.path.join(folder, "tessaro-%d.png" % size), "wb") as out:
-            out.write(png(size, render(size)))
+            out.write(images[size])
+    with open(os.path.join(folder, "tessaro.ico"), "wb") as out:
+        out.write(ico(sorted(images.items())))
 
 
 if __name__ == "__main__":
