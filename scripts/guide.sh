@@ -7,16 +7,20 @@
 # needed), with the screen scripts/screenshot.sh uses; pngquant then keeps them small. pandoc
 # converts docs/guide/使用說明.md.
 #
-# Usage: scripts/guide.sh [OUTPUT.html]
+# Usage: scripts/guide.sh [--windows] [OUTPUT.html]
+#   --windows    draws the pictures in the clerks' Windows look: the Windows build's
+#                gui_screenshot.exe under Wine, with Qt's real Windows platform on a virtual
+#                1920 x 1080 screen (needs scripts/build-windows.sh first)
 #   OUTPUT.html  the guide (default build/guide/使用說明.html)
 # Environment:
 #   TESSARO_SCREENSHOT  the command that draws the pictures, run as "$TESSARO_SCREENSHOT --guide
 #                       FOLDER"; default: build/default/tests/gui/gui_screenshot, built first.
-#                       For the Windows look, the Windows build under Wine:
-#                       TESSARO_SCREENSHOT="scripts/wine-run.sh build/windows/tests/gui/gui_screenshot.exe"
+#                       For the Windows look use --windows instead.
 #   QT_QPA_PLATFORM     default: the offscreen platform with tests/gui/screens/desktop.json
 set -euo pipefail
 cd "$(dirname "$0")/.."
+windows=false
+if [ "${1:-}" = --windows ]; then windows=true; shift; fi
 output="${1:-build/guide/使用說明.html}"
 guide=docs/guide/使用說明.md
 images=docs/guide/images
@@ -33,7 +37,11 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if [ -n "${TESSARO_SCREENSHOT:-}" ]; then
+if $windows; then
+  export QT_QPA_PLATFORM=windows
+  screenshot=(xvfb-run -a "--server-args=-screen 0 1920x1080x24" scripts/wine-run.sh
+              build/windows/tests/gui/gui_screenshot.exe)
+elif [ -n "${TESSARO_SCREENSHOT:-}" ]; then
   read -r -a screenshot <<<"$TESSARO_SCREENSHOT"
 else
   cmake --preset default >/dev/null

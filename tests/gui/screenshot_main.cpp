@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -27,7 +28,7 @@ int main(int argc, char* argv[]) {
     const bool guide = argc == 3 && QLatin1String(argv[1]) == QLatin1String("--guide");
     QString kept;
     if (argc > 2 && QLatin1String(argv[1]) == QLatin1String("--folder")) {
-        kept = QString::fromLocal8Bit(argv[2]);
+        kept = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
         argc -= 2;
         argv += 2;
     }
@@ -36,11 +37,14 @@ int main(int argc, char* argv[]) {
                              "       gui_screenshot --guide FOLDER\n");
         return 2;
     }
-    const QString output = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[1]));
-    const QString running = argc == 3 ? QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[2])) : QString();
+    // Whole paths before the current folder changes (QFileInfo gives a path rooted without a
+    // drive, as Wine's callers pass them, the current drive).
+    const auto whole = [](const char* path) { return QFileInfo(QString::fromLocal8Bit(path)).absoluteFilePath(); };
+    const QString output = whole(argv[1]);
+    const QString running = argc == 3 ? whole(argv[2]) : QString();
     QApplication::setWindowIcon(tessaro::window::applicationIcon());
     QApplication::setFont(tessaro::window::windowFonts().window);
-    if (guide) return tessaro::testing::makeGuidePictures(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    if (guide) return tessaro::testing::makeGuidePictures(whole(argv[2])) ? 0 : 1;
 
     // The example is copied into a folder of its own, which is the program folder and the
     // current folder: the setting table names its files relative to it.
