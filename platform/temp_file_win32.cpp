@@ -115,6 +115,9 @@ bool TempFile::replace(const std::filesystem::path& target, std::string& reason)
     // The new file keeps the hidden and system bits of the file it replaces; its content is
     // new, so it is marked for archiving as every freshly written file is.
     const DWORD old = ::GetFileAttributesW(target.c_str());
+    // A read-only file says its owner wants it kept. Windows refuses to move a file over it;
+    // Wine does not, so the refusal is made here, the same everywhere.
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0) return fail(EACCES);
     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
     if (old != INVALID_FILE_ATTRIBUTES) attributes |= old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     if (!::SetFileAttributesW(path_.c_str(), attributes) ||

@@ -189,21 +189,27 @@ done
 # The example production on both sides. Packages hold today's date and the times their
 # cabinets were written, a moment apart; so the packages are unpacked and what they hold (the
 # cabinets, made from records with fixed times, and the documents) is compared byte for byte.
-# The working folder EMR holds a link to a folder of the user's (under Wine a Linux link is a
-# reparse point, as a junction is on Windows): emptying EMR must leave that folder whole.
+# On the Linux side the working folder EMR holds a link to a folder of the user's: emptying
+# EMR must leave that folder whole. Not on the Windows side: Wine can neither make nor remove
+# a junction (a Linux link shows as one), so EMR could not be emptied and the run would
+# rightly stop.
 for side in linux windows; do
   mkdir -p "$compare/make-$side/EMR" "$compare/make-$side/keep"
   cp -r examples "$compare/make-$side/"
   find "$compare/make-$side/examples" -exec touch -h -d '2024-10-31 09:08:07' {} +
   printf 'not part of any package\n' >"$compare/make-$side/keep/own.txt"
-  ln -s ../keep "$compare/make-$side/EMR/link"
+  if [ "$side" = linux ]; then ln -s ../keep "$compare/make-$side/EMR/link"; fi
 done
 (cd "$compare/make-linux" && "$linux_cli" make --dir . --import examples/settings.txt >make.out 2>make.err; echo $? >make.status) || true
 (cd "$compare/make-windows" && "$root/$wine" "$windows_cli" make --dir . --import examples/settings.txt >make.out 2>make.err
  echo $? >make.status) || true
 for side in linux windows; do sed -i -e 's|.*[/\\]||' "$compare/make-$side/make.out"; done  # package names only
 # The closing message names the output folder, a path of each platform's own.
-for side in linux windows; do sed -i -E 's#(放在).*Upload[/\\]([0-9]+)[/\\]#\1<dir>/Upload/\2/#' "$compare/make-$side/make.err"; done
+# So does the record, named after the second the run started.
+for side in linux windows; do
+  sed -i -E -e 's#(放在).*Upload[/\\]([0-9]+)[/\\]#\1<dir>/Upload/\2/#' \
+    -e 's#(製作紀錄:).*Records[/\\]([0-9]+)[/\\][0-9]{8}-[0-9]{6}\.csv#\1<dir>/Records/\2/<time>.csv#' "$compare/make-$side/make.err"
+done
 for part in status out err; do
   cmp -s "$compare/make-linux/make.$part" "$compare/make-windows/make.$part" || fail "make: $part differs"
 done

@@ -4,6 +4,8 @@
 #include "tests/gui/gui_fixture.h"
 #include "tests/gui/gui_tests.h"
 
+#include <QFontDatabase>
+
 namespace tessaro::testing {
 namespace {
 
@@ -58,7 +60,8 @@ private slots:
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= button->width() - 4, qPrintable(button->text()));
         // The help text is as wide as its lines and lies between the drop-downs above it and
         // the sequence number below.
-        QVERIFY(p.Label5.width() >= p.Label5.sizeHint().width());
+        // (Qt's offscreen platform on Windows has no fonts, so no widths of text to compare.)
+        if (!QFontDatabase::families().isEmpty()) QVERIFY(p.Label5.width() >= p.Label5.sizeHint().width());
         QVERIFY(p.Label5.geometry().top() > p.CINSUtype.geometry().bottom());
         QVERIFY(p.Label5.geometry().bottom() < p.CtodayNo.geometry().top());
     }

@@ -3,6 +3,7 @@
 // and by unzip, 7zz and cabextract everywhere.
 #include "app/workspace/handler_boundary.h"
 #include "platform/code_page.h"
+#include "platform/path_text.h"
 #include "production/package_check.h"
 #include "production/roc_dates.h"
 #include "tests/support/peer_tools.h"
@@ -226,7 +227,8 @@ TEST_F(ProductionTest, TheAttachmentListKeepsShowingTheChosenCase) {
     ws.CattAddClick();
     port.openAnswers.push_back(record("c.pdf"));
     ws.getAttfile(ws.attachmentRowDrawn(1));
-    EXPECT_EQ(row(indexOf(chosen)).cells[kAttachmentCell], "<ATT>(A)" + record("a.pdf") + "(A)" + record("c.pdf"));
+    const std::string chosenFile = fs::path(record("c.pdf")).make_preferred().string();  // as a dialog gives it
+    EXPECT_EQ(row(indexOf(chosen)).cells[kAttachmentCell], "<ATT>(A)" + record("a.pdf") + "(A)" + chosenFile);
     EXPECT_EQ(row(indexOf(other)).cells[kAttachmentCell], "<EMR>(A)" + record("b.xml"));
 }
 
@@ -496,7 +498,7 @@ TEST_F(ProductionTest, ACabinetThatFailsEndsTheRunWithoutPackageOrMark) {
     caseRow("04", "123", "<ATT>(A)" + record("a.pdf"));
     EXPECT_EQ(run(), RunOutcome::stopped);
     ASSERT_THAT(port.errors, ElementsAre("Cabinet file could bot be created.\r\n第1筆(案件分類 04，流水號 123)：" +
-                                         (dir / "DATA" / ("ATT" + hospital + "_2024103100000001.CAB")).string() +
+                                         platform::utf8FromPath(dir / "DATA" / platform::pathFromUtf8("ATT" + hospital + "_2024103100000001.CAB")) +
                                          "，原因：The cabinet name cannot be used"));
     EXPECT_THAT(outputNames(), IsEmpty());
     EXPECT_TRUE(fs::is_empty(dir / "DATA"));
