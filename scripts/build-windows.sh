@@ -23,17 +23,8 @@ packages=(
   wine wine64 libz-mingw-w64-dev googletest
   cmake ninja-build make pkg-config dpkg-dev xz-utils bzip2 ca-certificates
 )
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/debian-packages.sh
+install_packages "${packages[@]}"
 
 export CC=$host-gcc-posix CXX=$host-g++-posix AR=$host-ar RANLIB=$host-ranlib
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

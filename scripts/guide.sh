@@ -26,16 +26,8 @@ guide=docs/guide/使用說明.md
 images=docs/guide/images
 
 # pandoc and pngquant from Debian, as scripts/install-deps.sh installs the rest.
-missing=()
-command -v pandoc >/dev/null || missing+=(pandoc)
-command -v pngquant >/dev/null || missing+=(pngquant)
-if [ "${#missing[@]}" -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/debian-packages.sh
+install_packages pandoc pngquant
 
 if $windows; then
   export QT_QPA_PLATFORM=windows

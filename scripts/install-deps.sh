@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything Tessaro needs to build and test on Debian 12, from Debian's own packages.
-# Safe to run again: apt-get skips what is already installed.
+# Safe to run again: only what is missing is installed.
 set -euo pipefail
 
 packages=(
@@ -16,16 +16,5 @@ packages=(
   unzip zip 7zip cabextract gcab libarchive-tools wavpack sox python3
 )
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
-if [ "${#missing[@]}" -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source "$(dirname "$0")/debian-packages.sh"
+install_packages "${packages[@]}"

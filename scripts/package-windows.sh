@@ -27,17 +27,8 @@ for argument in "$@"; do
 done
 
 packages=(nsis python3 binutils-mingw-w64-x86-64 wine)
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/debian-packages.sh
+install_packages "${packages[@]}"
 
 SECONDS=0
 build=build/windows

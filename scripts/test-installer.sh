@@ -25,17 +25,8 @@ trap 'echo "installer test: stopped by an unexpected failure at line $LINENO: $B
 
 packages=(wine xvfb xauth imagemagick icoutils x11-utils unzip fonts-noto-cjk)
 [ -x /usr/bin/7zz ] || packages+=(7zip)
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/debian-packages.sh
+install_packages "${packages[@]}"
 
 # One X server for the whole run: Wine binds its windows to the display it first sees.
 if [ -z "${TESSARO_UNDER_XVFB:-}" ]; then
